@@ -1,0 +1,58 @@
+#include "core/widget_settings.h"
+
+#include "core/conversions.h"
+#include "core/profile_access.h"
+
+namespace nimbrel {
+namespace {
+
+constexpr char kSettingsSection[] = "set";
+
+struct SettingKey {
+  const char* key;
+  const char* fallback;
+  Text WidgetSettings::*field;
+};
+
+// Load and save order, keys and defaults; the order is also the order of a new file.
+constexpr SettingKey kSettingKeys[] = {
+    {"province", "\xB0\xB2\xBB\xD5", &WidgetSettings::province},  // 安徽
+    {"city", "\xBB\xB4\xC4\xCF", &WidgetSettings::city},          // 淮南
+    {"system startup", "0", &WidgetSettings::systemStartup},
+    {"tray", "1", &WidgetSettings::tray},
+    {"refresh", "0", &WidgetSettings::refresh},
+    {"transparent", "200", &WidgetSettings::transparent},
+    {"mouse penetrate", "0", &WidgetSettings::mousePenetrate},
+    {"desktop", "0", &WidgetSettings::desktop},
+    {"forme", "0", &WidgetSettings::forme},
+    {"top", "", &WidgetSettings::top},
+    {"left", "", &WidgetSettings::left},
+};
+
+// Only an edge strictly past the far side is pulled back; the subtraction is done in double
+// precision as the stored text is formatted from a double.
+void KeepEdgeOnScreen(Text& edge, int screenSize, int windowSize) {
+  if (TextToInteger(edge) > screenSize) {
+    edge = RealToText(static_cast<double>(screenSize) - static_cast<double>(windowSize));
+  }
+}
+
+}  // namespace
+
+void LoadSettings(WidgetSettings& settings, const ProfileStore& store, const Text& profilePath,
+                  ScreenExtent screen, ScreenExtent window) {
+  for (const SettingKey& entry : kSettingKeys) {
+    settings.*entry.field =
+        ReadProfileValue(store, profilePath, kSettingsSection, entry.key, entry.fallback);
+  }
+  KeepEdgeOnScreen(settings.top, screen.height, window.height);
+  KeepEdgeOnScreen(settings.left, screen.width, window.width);
+}
+
+void SaveSettings(const WidgetSettings& settings, ProfileStore& store, const Text& profilePath) {
+  for (const SettingKey& entry : kSettingKeys) {
+    WriteProfileValue(store, profilePath, kSettingsSection, entry.key, settings.*entry.field);
+  }
+}
+
+}  // namespace nimbrel

@@ -1,0 +1,38 @@
+#pragma once
+
+// The notification-area icon of one window, with the first-layout NOTIFYICONDATAA record.
+
+#include <windows.h>
+
+#include "core/text.h"
+#include "platform/win32/unique_handles.h"
+
+namespace nimbrel::win32 {
+
+constexpr UINT kTrayIconId = 100;
+constexpr UINT kTrayCallbackMessage = WM_APP + 100;  // 0x8064
+
+// Decodes a complete .ico file image: the first 16-pixel entry with at least 16 colours, else
+// the last entry; failing that the same with 32 pixels. Empty when the image is unusable.
+UniqueIcon DecodeIconImage(const Bytes& iconImage);
+
+// 1 left click, 2 left double click, 3 right click or context menu, 0 no event.
+int TrayEventKind(LPARAM mouseMessage);
+
+class TrayIcon {
+ public:
+  // Adds (or modifies) the icon; an image that yields no icon removes a shown one.
+  void Show(HWND window, const Bytes& iconImage, const Text& tip);
+  // No shell call when nothing is shown.
+  void Remove(HWND window);
+  bool IsShown() const { return static_cast<bool>(icon_); }
+  // After the shell restarts ("TaskbarCreated") the icon has to be added again.
+  void Restore(HWND window);
+
+ private:
+  UniqueIcon icon_;
+  Bytes image_;
+  Text tip_;
+};
+
+}  // namespace nimbrel::win32

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Installs everything Nimbrel needs on a fresh Debian 12 machine. Safe to run again:
+# every step checks first and does nothing when it is already done.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+deps="${NIMBREL_DEPS:-$root/build/deps}"
+
+packages=(
+  cmake ninja-build g++ libgtest-dev libgmock-dev googletest libjpeg62-turbo-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
+  wine64 xvfb xdotool x11-utils imagemagick nasm fonts-wqy-microhei locales
+  dpkg-dev python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  echo "setup: generating zh_CN.UTF-8"
+  sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
+  locale-gen >/dev/null
+fi
+
+# libjpeg is not packaged for mingw: build Debian's libjpeg-turbo source statically, once per target.
+build_libjpeg() {
+  local triple=$1 prefix="$deps/libjpeg-$1"
+  [ -f "$prefix/lib/libjpeg.a" ] && return 0
+  local src
+  src=$(ls -d "$deps"/src/libjpeg-turbo-*/ 2>/dev/null | head -n 1 || true)
+  if [ -z "$src" ]; then
+    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+      echo "setup: enabling source packages"
+      for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] && sed -i 's/^Types: deb$/Types: deb deb-src/' "$f"
+      done
+      apt-get update -qq
+    fi
+    mkdir -p "$deps/src"
+    (cd "$deps/src" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1)
+    src=$(ls -d "$deps"/src/libjpeg-turbo-*/ | head -n 1)
+  fi
+  local processor=x86_64
+  [ "$triple" = i686-w64-mingw32 ] && processor=i686
+  echo "setup: building libjpeg for $triple"
+  local work="$deps/build-libjpeg-$triple"
+  rm -rf "$work"
+  cmake -S "$src" -B "$work" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR="$processor" \
+    -DCMAKE_C_COMPILER="$triple-gcc-posix" -DCMAKE_RC_COMPILER="$triple-windres" \
+    -DCMAKE_ASM_NASM_COMPILER=nasm -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -Wno-dev >/dev/null
+  cmake --build "$work" >/dev/null
+  cmake --install "$work" >/dev/null
+  rm -rf "$work"
+}
+build_libjpeg x86_64-w64-mingw32
+build_libjpeg i686-w64-mingw32
+echo "setup: ready"
