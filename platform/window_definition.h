@@ -115,6 +115,7 @@ enum class EventKind {
   kTrayIcon,     // value: 1 left click, 2 left double click, 3 right click
   kMenuCommand,  // source: index of the chosen item in the window's menu definition
   kPrivate,      // the window's own posted message (see Window::PostPrivate)
+  kSessionEnding,  // the user logs off or shuts down: the process ends without WM_DESTROY
   kClicked,      // check box or push button
   kLeftPress,    // x, y, keys
   kRightPress,   // x, y, keys
