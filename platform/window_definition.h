@@ -124,8 +124,11 @@ enum class EventKind {
   kTick,         // timer
 };
 
+class Window;
+
 struct Event {
   EventKind kind = EventKind::kCreated;
+  Window* window = nullptr;  // the window that raised the event, valid during the handler
   ControlId source = kWindowItself;
   int value = 0;
   int x = 0;
