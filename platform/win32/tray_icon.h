@@ -3,6 +3,7 @@
 // The notification-area icon of one window, with the first-layout NOTIFYICONDATAA record.
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "core/text.h"
 #include "platform/win32/unique_handles.h"
@@ -19,8 +20,13 @@ UniqueIcon DecodeIconImage(const Bytes& iconImage);
 // 1 left click, 2 left double click, 3 right click or context menu, 0 no event.
 int TrayEventKind(LPARAM mouseMessage);
 
+// Shell_NotifyIconA's shape, so that a test can watch the records the shell would get.
+using NotifyIconCall = BOOL(WINAPI*)(DWORD message, NOTIFYICONDATAA* record);
+
 class TrayIcon {
  public:
+  explicit TrayIcon(NotifyIconCall notify = ::Shell_NotifyIconA) : notify_(notify) {}
+
   // Adds (or modifies) the icon; an image that yields no icon removes a shown one.
   void Show(HWND window, const Bytes& iconImage, const Text& tip);
   // No shell call when nothing is shown.
@@ -30,8 +36,10 @@ class TrayIcon {
   void Restore(HWND window);
 
  private:
+  NOTIFYICONDATAA Record(HWND window, UINT flags) const;
+
+  NotifyIconCall notify_;
   UniqueIcon icon_;
-  Bytes image_;
   Text tip_;
 };
 
