@@ -1,0 +1,182 @@
+#include "dialogs/settings_window.h"
+
+#include "core/conversions.h"
+
+namespace nimbrel {
+
+using namespace settings_window;
+
+namespace settings_window {
+namespace {
+
+ControlDefinition CheckBox(ControlId id, Bounds bounds, Text text) {
+  ControlDefinition check;
+  check.id = id;
+  check.kind = ControlKind::kCheckBox;
+  check.bounds = bounds;
+  check.text = std::move(text);
+  check.style = style::kAutoCheckBox | style::kButtonMultiLine;
+  check.tabStop = true;
+  return check;
+}
+
+ControlDefinition Group(ControlId id, Bounds bounds, Text caption) {
+  ControlDefinition group;
+  group.id = id;
+  group.kind = ControlKind::kGroupFrame;
+  group.bounds = bounds;
+  group.text = std::move(caption);
+  return group;
+}
+
+ControlDefinition Combo(ControlId id, Bounds bounds, bool sorted) {
+  ControlDefinition combo;
+  combo.id = id;
+  combo.kind = ControlKind::kComboBox;
+  combo.bounds = bounds;
+  combo.container = kCityGroup;
+  combo.style = style::kDropDown | (sorted ? style::kSort : 0);
+  combo.tabStop = true;
+  combo.listHeight = 160;
+  combo.extraRowHeight = 1;
+  return combo;
+}
+
+ControlDefinition Slider(ControlId id, ControlId group, SliderRange range) {
+  ControlDefinition slider;
+  slider.id = id;
+  slider.kind = ControlKind::kSlider;
+  slider.bounds = {10, 14, 160, 24};
+  slider.container = group;
+  slider.tabStop = true;
+  slider.slider = range;
+  return slider;
+}
+
+}  // namespace
+
+WindowDefinition Definition() {
+  WindowDefinition definition;
+  definition.caption = "\xCF\xB5\xCD\xB3\xC9\xE8\xD6\xC3";  // 系统设置
+  definition.frame = Frame::kFixedDialog;
+  definition.width = 205;
+  definition.height = 213;
+
+  ControlDefinition valueLabel;
+  valueLabel.id = kTransparencyValueLabel;
+  valueLabel.kind = ControlKind::kLabel;
+  valueLabel.bounds = {74, 40, 28, 17};
+  valueLabel.container = kTransparencyGroup;
+
+  definition.controls = {
+      CheckBox(kAutorunCheck, {10, 10, 136, 24},
+               "\xCF\xB5\xCD\xB3\xC6\xF4\xB6\xAF\xCA\xB1\xD4\xCB\xD0\xD0"),  // 系统启动时运行
+      CheckBox(kTrayCheck, {10, 34, 136, 24},
+               "\xCF\xD4\xCA\xBE\xCF\xB5\xCD\xB3\xCD\xD0\xC5\xCC\xCD\xBC\xB1\xEA"),  // 显示系统托盘图标
+      Group(kCityGroup, {10, 58, 180, 48}, "\xB3\xC7\xCA\xD0"),  // 城市
+      Combo(kProvinceCombo, {8, 20, 80, 20}, true),
+      Combo(kCityCombo, {93, 20, 80, 20}, false),
+      Group(kTransparencyGroup, {10, 112, 180, 64}, "\xCD\xB8\xC3\xF7\xB6\xC8"),  // 透明度
+      Slider(kTransparencySlider, kTransparencyGroup, {50, 255, 255, 10, 5, 10}),
+      valueLabel,
+      // Below the window's bottom edge: never seen and without effect.
+      Group(kZoomGroup, {10, 308, 180, 48}, "\xCB\xF5\xB7\xC5"),  // 缩放
+      Slider(kZoomSlider, kZoomGroup, {1, 10, 1, 1, 5, 1}),
+  };
+  return definition;
+}
+
+}  // namespace settings_window
+
+void SettingsWindow::Open() {
+  if (window_ && window_->IsOpen()) {
+    window_->RestoreOrActivate();
+    return;
+  }
+  window_ = services_.desktop.CreateWindowFrom(Definition(), Bindings());
+  if (!window_) return;
+  RunCreationSteps(*window_);
+  window_->Show();
+  // Keep the window alive for the loop even if a handler replaces window_ meanwhile.
+  const std::shared_ptr<Window> modal = window_;
+  modal->RunModal();
+}
+
+EventBindings SettingsWindow::Bindings() {
+  return {
+      {EventKind::kClicked, kAutorunCheck,
+       [this](const Event& event) { OnAutorunClicked(*event.window); }},
+      {EventKind::kClicked, kTrayCheck, [this](const Event& event) { OnTrayClicked(*event.window); }},
+      {EventKind::kRowChosen, kProvinceCombo,
+       [this](const Event& event) { OnProvinceChosen(*event.window); }},
+      {EventKind::kRowChosen, kCityCombo,
+       [this](const Event& event) { OnCityChosen(*event.window); }},
+      {EventKind::kPositionChanged, kTransparencySlider,
+       [this](const Event& event) { OnTransparencyChanged(*event.window, event.value); }},
+  };
+}
+
+void SettingsWindow::RunCreationSteps(Window& window) {
+  const WidgetSettings& settings = services_.settings;
+  window.SetTopmost(true);
+  if (IsFlagOn(settings.systemStartup)) window.SetChecked(kAutorunCheck, true);
+  if (IsFlagOn(settings.tray)) window.SetChecked(kTrayCheck, true);
+  window.SetText(kProvinceCombo, settings.province);
+  window.SetText(kCityCombo, settings.city);
+  window.SetSliderPosition(kTransparencySlider, TextToInteger(settings.transparent));
+  for (const Text& province : services_.catalogue.ReadProvinceNames()) {
+    window.AddListRow(kProvinceCombo, province);
+  }
+  for (const Text& city : services_.catalogue.ReadCityNames(settings.province, kDefaultProvince)) {
+    window.AddListRow(kCityCombo, city);
+  }
+  // The stored text itself, which may lie outside what the slider can show.
+  window.SetText(kTransparencyValueLabel, settings.transparent);
+}
+
+void SettingsWindow::OnAutorunClicked(Window& window) {
+  if (window.Checked(kAutorunCheck)) {
+    services_.autorun.RegisterAutorun(services_.autorunName, services_.autorunCommand);
+    services_.settings.systemStartup = kFlagOn;
+  } else {
+    services_.autorun.UnregisterAutorun(services_.autorunName);
+    services_.settings.systemStartup = kFlagOff;
+  }
+}
+
+void SettingsWindow::OnTrayClicked(Window& window) {
+  if (window.Checked(kTrayCheck)) {
+    services_.settings.tray = kFlagOn;
+    services_.showTrayIcon();
+  } else {
+    services_.settings.tray = kFlagOff;
+    services_.removeTrayIcon();
+  }
+}
+
+void SettingsWindow::OnProvinceChosen(Window& window) {
+  const Text province = window.GetText(kProvinceCombo);
+  window.ResetList(kCityCombo);
+  for (const Text& city : services_.catalogue.ReadCityNames(province, Text())) {
+    window.AddListRow(kCityCombo, city);
+  }
+  window.SetText(kCityCombo, services_.catalogue.ReadFirstCity(province));
+  services_.settings.province = window.GetText(kProvinceCombo);
+  services_.settings.city = window.GetText(kCityCombo);
+  services_.showWeather();
+}
+
+void SettingsWindow::OnCityChosen(Window& window) {
+  services_.settings.province = window.GetText(kProvinceCombo);
+  services_.settings.city = window.GetText(kCityCombo);
+  services_.showWeather();
+}
+
+void SettingsWindow::OnTransparencyChanged(Window& window, int position) {
+  Text& transparent = services_.settings.transparent;
+  transparent = IntegerToText(position);
+  window.SetText(kTransparencyValueLabel, transparent);
+  services_.desktop.ApplyTransparency(services_.mainWindow().Handle(), TextToInteger(transparent));
+}
+
+}  // namespace nimbrel
