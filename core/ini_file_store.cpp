@@ -11,7 +11,9 @@ namespace {
 
 constexpr char kNewLine[] = "\r\n";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 Text Trim(const Text& text) {
   std::size_t begin = 0, end = text.size();
@@ -20,7 +22,9 @@ Text Trim(const Text& text) {
   return text.substr(begin, end - begin);
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameName(const Text& a, const Text& b) {
   if (a.size() != b.size()) return false;
@@ -55,9 +59,9 @@ std::optional<Text> ReadFile(const Text& path) {
 // One physical line of the file, with its line end kept so that untouched lines are written
 // back byte for byte.
 struct Line {
-  std::size_t begin;    // offset of the first byte
-  std::size_t end;      // offset past the last byte before the line end
-  std::size_t next;     // offset past the line end
+  std::size_t begin;  // offset of the first byte
+  std::size_t end;    // offset past the last byte before the line end
+  std::size_t next;   // offset past the line end
 };
 
 class IniText {
@@ -127,7 +131,9 @@ class IniText {
   bool EndsWithNewLine() const { return content_.empty() || content_.back() == '\n'; }
 
  private:
-  Text LineText(const Line& line) const { return content_.substr(line.begin, line.end - line.begin); }
+  Text LineText(const Line& line) const {
+    return content_.substr(line.begin, line.end - line.begin);
+  }
 
   Text content_;
   std::vector<Line> lines_;
@@ -191,8 +197,9 @@ bool IniFileStore::WriteString(const Text& file, const Text& section, const Text
   Text updated = ini.content();
   if (const auto header = ini.FindSection(section)) {
     if (const auto index = ini.FindKey(*header, key)) {
+      // The name keeps the spelling it has in the file, as kernel32 leaves it.
       const Line& line = ini.line(*index);
-      updated.replace(line.begin, line.end - line.begin, entry);
+      updated.replace(line.begin, line.end - line.begin, ini.Entry(line)->first + "=" + value);
     } else {
       const std::size_t at = ini.InsertionOffset(*header);
       const bool needsBreak = at > 0 && updated[at - 1] != '\n';
