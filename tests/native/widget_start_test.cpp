@@ -1,0 +1,122 @@
+#include "tests/native/widget_fixture.h"
+
+#include "widget/main_window.h"
+
+namespace nimbrel::testing {
+namespace {
+
+// A stored state and the start-up calls it must (and must not) produce, between the clearing
+// of the marks and the showing of the window.
+struct StartCase {
+  const char* name;
+  const char* setSection;
+  std::vector<std::string> expectedCalls;  // in this order, among the start-up calls
+  std::vector<std::string> absentPrefixes;
+};
+
+class StartStateTest : public WidgetFixture, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(StartStateTest, AppliesStoredStateInOrder) {
+  const StartCase& c = GetParam();
+  WriteBootIni(std::string("[set]\r\n") + c.setSection);
+  EXPECT_EQ(RunProgram(), 0);
+  const fake::CallLog start = CallsBetween("w1.EnableTimer(1,0)", "w1.Show");
+  auto position = start.begin();
+  for (const std::string& call : c.expectedCalls) {
+    position = std::find_if(position, start.end(),
+                            [&](const std::string& logged) { return logged.rfind(call, 0) == 0; });
+    ASSERT_NE(position, start.end()) << "missing or out of order: " << call;
+  }
+  for (const std::string& prefix : c.absentPrefixes) {
+    for (const std::string& call : start) EXPECT_NE(call.rfind(prefix, 0), 0u) << call;
+  }
+}
+
+const std::string kAnhui = "\xB0\xB2\xBB\xD5";
+
+INSTANTIATE_TEST_SUITE_P(
+    StoredStates, StartStateTest,
+    ::testing::Values(
+        StartCase{"AlwaysOnTopAlone", "forme=1\r\ndesktop=0\r\n",
+                  {"ApplyTransparency(w1,200)", "w1.SetTopmost(1)", "w1.SetMenuChecked(4,1)"},
+                  {"SetWindowParent", "FindDesktopHost", "w1.SetMenuChecked(6,1)"}},
+        StartCase{"DesktopAlone", "forme=0\r\ndesktop=1\r\n",
+                  {"FindDesktopHost", "SetWindowParent(w1,host)", "w1.SetMenuChecked(6,1)"},
+                  {"w1.SetTopmost", "w1.SetMenuChecked(4,1)"}},
+        StartCase{"BothModesDisagree", "forme=1\r\ndesktop=1\r\n", {},
+                  {"w1.SetTopmost", "SetWindowParent", "w1.SetMenuChecked(4,1)",
+                   "w1.SetMenuChecked(6,1)"}},
+        StartCase{"NeitherMode", "forme=0\r\ndesktop=0\r\n", {},
+                  {"w1.SetTopmost", "SetWindowParent", "FindDesktopHost"}},
+        StartCase{"ClickThroughAfterTransparency", "mouse penetrate=1\r\ntransparent=120\r\n",
+                  {"ApplyTransparency(w1,120)", "GetExStyle(w1)", "SetExStyle(w1,0x80020)",
+                   "w1.SetMenuChecked(5,1)", "w1.SetTop(0)"},
+                  {}},
+        StartCase{"TimedRefresh", "refresh=1\r\n",
+                  {"w1.EnableTimer(1,1)", "w1.SetMenuChecked(2,1)"}, {}},
+        StartCase{"RefreshOtherText", "refresh=yes\r\n", {},
+                  {"w1.EnableTimer(1,1)", "w1.SetMenuChecked(2,1)"}},
+        StartCase{"AutorunOn", "system startup=1\r\n",
+                  {"RegisterAutorun(Nimbrel,"}, {"UnregisterAutorun"}},
+        StartCase{"AutorunOff", "system startup=0\r\n", {"UnregisterAutorun(Nimbrel)"},
+                  {"RegisterAutorun"}},
+        StartCase{"AutorunOtherText", "system startup=yes\r\n", {},
+                  {"RegisterAutorun", "UnregisterAutorun"}},
+        StartCase{"AutorunTrailingBlankIsTrimmed", "system startup=1 \r\n",
+                  {"RegisterAutorun(Nimbrel,"}, {}},
+        StartCase{"EmptyCityRequestsNothing", "city=\r\n", {}, {"w1.SetWebAddress"}},
+        StartCase{"TrayOff", "tray=0\r\n", {}, {"w1.ShowTrayIcon"}},
+        StartCase{"StoredPositionFullWidthAndOffScreen",
+                  "top=99999\r\nleft=\xA3\xB2\xA3\xB0\xA3\xB0\r\n",
+                  {"w1.SetTop(574)", "w1.SetLeft(200)"}, {}},
+        StartCase{"AlphaOutOfRangeIsPassedOn", "transparent=abc\r\n",
+                  {"ApplyTransparency(w1,0)"}, {}}),
+    [](const ::testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
+
+TEST_F(WidgetFixture, AutorunCommandIsTheRunningExecutable) {
+  WriteBootIni("[set]\r\nsystem startup=1\r\n");
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_TRUE(Logged("RegisterAutorun(Nimbrel," + directory_ + "\\Nimbrel.exe)"));
+}
+
+TEST_F(WidgetFixture, ClickThroughWithoutTrayIconKeepsTheMenuReachable) {
+  WriteBootIni("[set]\r\ntray=0\r\nmouse penetrate=1\r\n");
+  EXPECT_EQ(RunProgram([&] {
+              EXPECT_TRUE(Main().HasTrayIcon());
+              Main().PressRight();  // passes through the window
+              EXPECT_EQ(Count("w1.PopupMenuAtCursor"), 0);
+              desktop.popupChoices = {main_window::kClickThrough};
+              Main().TrayEvent(1);  // switch click-through off from the icon's menu
+              EXPECT_FALSE(Main().HasTrayIcon());
+              EXPECT_EQ(desktop.exStyle(Main().Handle()), style::kLayered);
+              desktop.popupChoices = {main_window::kExit};
+              Main().PressRight();
+            }),
+            0);
+  EXPECT_NE(ReadBootIni().find("tray=0\r\n"), std::string::npos);
+  EXPECT_NE(ReadBootIni().find("mouse penetrate=0\r\n"), std::string::npos);
+}
+
+TEST_F(WidgetFixture, LoadSettingsPullsBackOnlyAnEdgeStrictlyPastTheScreen) {
+  struct EdgeCase {
+    const char* key;
+    const char* stored;
+    const char* loaded;
+  };
+  const EdgeCase cases[] = {
+      {"top", "99999", "574"}, {"top", "769", "574"},   {"top", "768", "768"},
+      {"top", "767", "767"},   {"top", "-50", "-50"},   {"top", "", ""},
+      {"top", "abc", "abc"},   {"left", "1025", "766"}, {"left", "1024", "1024"},
+      {"left", "\xA3\xB2\xA3\xB0\xA3\xB0", "\xA3\xB2\xA3\xB0\xA3\xB0"},
+  };
+  for (const EdgeCase& c : cases) {
+    WriteBootIni(std::string("[set]\r\n") + c.key + "=" + c.stored + "\r\n");
+    WidgetSettings settings;
+    LoadSettings(settings, profile, directory_ + "\\boot.ini", {1024, 768}, {258, 194});
+    EXPECT_EQ(std::string(c.key) == "top" ? settings.top : settings.left, c.loaded)
+        << c.key << "=" << c.stored;
+  }
+}
+
+}  // namespace
+}  // namespace nimbrel::testing
