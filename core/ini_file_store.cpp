@@ -121,7 +121,8 @@ class IniText {
   // Where a new key of the section goes: after its last line that is not blank.
   std::size_t InsertionOffset(std::size_t header) const {
     std::size_t last = header;
-    for (std::size_t i = header + 1; i < SectionEnd(header); ++i) {
+    const std::size_t end = SectionEnd(header);
+    for (std::size_t i = header + 1; i < end; ++i) {
       if (!Trim(LineText(lines_[i])).empty()) last = i;
     }
     return lines_[last].next;
