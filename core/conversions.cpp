@@ -15,11 +15,15 @@ char NarrowDoubleByte(unsigned char lead, unsigned char trail) {
   }
   if (lead == kFullWidthPunctuationLead) {
     switch (trail) {
-      case 0xA1: return ' ';  // ideographic space
-      case 0xAB: return '~';
+      case 0xA1:
+        return ' ';  // ideographic space
+      case 0xAB:
+        return '~';
       case 0xEE:
-      case 0xEF: return '*';
-      default: break;
+      case 0xEF:
+        return '*';
+      default:
+        break;
     }
   }
   return 0;
@@ -46,7 +50,9 @@ Text NarrowFullWidth(const Text& text) {
   return narrowed;
 }
 
-bool IsBlank(unsigned char byte) { return byte == ' ' || (byte >= 0x09 && byte <= 0x0D); }
+bool IsBlank(unsigned char byte) {
+  return byte == ' ' || (byte >= 0x09 && byte <= 0x0D);
+}
 
 }  // namespace
 

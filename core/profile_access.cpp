@@ -40,8 +40,8 @@ Text ReadProfileValue(const ProfileStore& store, const Text& file, const Text& s
   return store.ReadString(f, s, k, fallback);
 }
 
-void WriteProfileValue(ProfileStore& store, const Text& file, const Text& section,
-                       const Text& key, const Text& value) {
+void WriteProfileValue(ProfileStore& store, const Text& file, const Text& section, const Text& key,
+                       const Text& value) {
   store.WriteString(file, section, key, value);
 }
 
@@ -55,6 +55,8 @@ Text ExecutableFileName(const Text& modulePath) {
   return cut == Text::npos ? modulePath : modulePath.substr(cut + 1);
 }
 
-Text ProfilePath(const Text& programDirectory) { return programDirectory + kProfileFileName; }
+Text ProfilePath(const Text& programDirectory) {
+  return programDirectory + kProfileFileName;
+}
 
 }  // namespace nimbrel

@@ -12,8 +12,8 @@ Text ReadProfileValue(const ProfileStore& store, const Text& file, const Text& s
                       const Text& key, const Text& fallback);
 
 // Writes exactly what it is given; the outcome is deliberately not reported to callers.
-void WriteProfileValue(ProfileStore& store, const Text& file, const Text& section,
-                       const Text& key, const Text& value);
+void WriteProfileValue(ProfileStore& store, const Text& file, const Text& section, const Text& key,
+                       const Text& value);
 
 // The directory part of the executable's module path, without a trailing backslash; the
 // search for the last backslash steps over double-byte characters, whose trail byte may be

@@ -28,8 +28,7 @@ std::vector<Text> RegionCatalogue::ReadProvinceNames() const {
   return ReadNumberedList(kProvinceSection, kDefaultProvince);
 }
 
-std::vector<Text> RegionCatalogue::ReadCityNames(const Text& province,
-                                                 const Text& fallback) const {
+std::vector<Text> RegionCatalogue::ReadCityNames(const Text& province, const Text& fallback) const {
   return ReadNumberedList(province, fallback);
 }
 

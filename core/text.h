@@ -15,10 +15,16 @@ inline const Text kFlagOff = "0";
 
 // Flags are compared byte for byte: " 1", "01" or "true" are neither on nor off, so callers
 // always test both values separately.
-inline bool IsFlagOn(const Text& flag) { return flag == kFlagOn; }
-inline bool IsFlagOff(const Text& flag) { return flag == kFlagOff; }
+inline bool IsFlagOn(const Text& flag) {
+  return flag == kFlagOn;
+}
+inline bool IsFlagOff(const Text& flag) {
+  return flag == kFlagOff;
+}
 
 // Lead bytes of a double-byte character in code page 936.
-inline bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+inline bool IsLeadByte(unsigned char byte) {
+  return byte >= 0x81 && byte <= 0xFE;
+}
 
 }  // namespace nimbrel

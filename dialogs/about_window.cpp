@@ -46,8 +46,8 @@ WindowDefinition Definition(const Bytes& banner) {
   ok.kind = ControlKind::kPushButton;
   ok.bounds = {253, 158, 61, 31};
   ok.text = "\xC8\xB7\xB6\xA8";  // 确定
-  ok.style = style::kPushButton | style::kButtonCenter | style::kButtonVCenter |
-             style::kButtonMultiLine;
+  ok.style =
+      style::kPushButton | style::kButtonCenter | style::kButtonVCenter | style::kButtonMultiLine;
   ok.tabStop = true;
 
   ControlDefinition picture;
@@ -70,7 +70,8 @@ WindowDefinition Definition(const Bytes& banner) {
                 kContactAddress,
             false),
       Label(kMessengerLabel, {122, 160, 96, 24}, "QQ\xA3\xBA" + kMessengerNumber, true),  // QQ：
-      Label(kAuthorLabel, {16, 160, 96, 24}, "\xD7\xF7\xD5\xDF\xA3\xBA" + kAuthorName, true),  // 作者：
+      Label(kAuthorLabel, {16, 160, 96, 24}, "\xD7\xF7\xD5\xDF\xA3\xBA" + kAuthorName,
+            true),  // 作者：
       frame,
       ok,
       picture,

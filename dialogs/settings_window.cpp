@@ -71,9 +71,10 @@ WindowDefinition Definition() {
   definition.controls = {
       CheckBox(kAutorunCheck, {10, 10, 136, 24},
                "\xCF\xB5\xCD\xB3\xC6\xF4\xB6\xAF\xCA\xB1\xD4\xCB\xD0\xD0"),  // 系统启动时运行
-      CheckBox(kTrayCheck, {10, 34, 136, 24},
-               "\xCF\xD4\xCA\xBE\xCF\xB5\xCD\xB3\xCD\xD0\xC5\xCC\xCD\xBC\xB1\xEA"),  // 显示系统托盘图标
-      Group(kCityGroup, {10, 58, 180, 48}, "\xB3\xC7\xCA\xD0"),  // 城市
+      CheckBox(
+          kTrayCheck, {10, 34, 136, 24},
+          "\xCF\xD4\xCA\xBE\xCF\xB5\xCD\xB3\xCD\xD0\xC5\xCC\xCD\xBC\xB1\xEA"),  // 显示系统托盘图标
+      Group(kCityGroup, {10, 58, 180, 48}, "\xB3\xC7\xCA\xD0"),                 // 城市
       Combo(kProvinceCombo, {8, 20, 80, 20}, true),
       Combo(kCityCombo, {93, 20, 80, 20}, false),
       Group(kTransparencyGroup, {10, 112, 180, 64}, "\xCD\xB8\xC3\xF7\xB6\xC8"),  // 透明度
@@ -106,7 +107,8 @@ EventBindings SettingsWindow::Bindings() {
   return {
       {EventKind::kClicked, kAutorunCheck,
        [this](const Event& event) { OnAutorunClicked(*event.window); }},
-      {EventKind::kClicked, kTrayCheck, [this](const Event& event) { OnTrayClicked(*event.window); }},
+      {EventKind::kClicked, kTrayCheck,
+       [this](const Event& event) { OnTrayClicked(*event.window); }},
       {EventKind::kRowChosen, kProvinceCombo,
        [this](const Event& event) { OnProvinceChosen(*event.window); }},
       {EventKind::kRowChosen, kCityCombo,

@@ -10,18 +10,18 @@ namespace nimbrel {
 
 // Window-manager values the definitions carry; the Win32 layer passes them through.
 namespace style {
-constexpr std::uint32_t kClipChildren = 0x02000000;    // WS_CLIPCHILDREN
-constexpr std::uint32_t kClipSiblings = 0x04000000;    // WS_CLIPSIBLINGS
-constexpr std::uint32_t kBorder = 0x00800000;          // WS_BORDER
-constexpr std::uint32_t kAutoCheckBox = 0x3;           // BS_AUTOCHECKBOX
-constexpr std::uint32_t kPushButton = 0x0;             // BS_PUSHBUTTON
-constexpr std::uint32_t kButtonCenter = 0x300;         // BS_CENTER
-constexpr std::uint32_t kButtonVCenter = 0xC00;        // BS_VCENTER
-constexpr std::uint32_t kButtonMultiLine = 0x2000;     // BS_MULTILINE
-constexpr std::uint32_t kDropDown = 0x2;               // CBS_DROPDOWN
-constexpr std::uint32_t kSort = 0x100;                 // CBS_SORT
-constexpr std::uint32_t kTransparent = 0x20;           // WS_EX_TRANSPARENT
-constexpr std::uint32_t kLayered = 0x80000;            // WS_EX_LAYERED
+constexpr std::uint32_t kClipChildren = 0x02000000;  // WS_CLIPCHILDREN
+constexpr std::uint32_t kClipSiblings = 0x04000000;  // WS_CLIPSIBLINGS
+constexpr std::uint32_t kBorder = 0x00800000;        // WS_BORDER
+constexpr std::uint32_t kAutoCheckBox = 0x3;         // BS_AUTOCHECKBOX
+constexpr std::uint32_t kPushButton = 0x0;           // BS_PUSHBUTTON
+constexpr std::uint32_t kButtonCenter = 0x300;       // BS_CENTER
+constexpr std::uint32_t kButtonVCenter = 0xC00;      // BS_VCENTER
+constexpr std::uint32_t kButtonMultiLine = 0x2000;   // BS_MULTILINE
+constexpr std::uint32_t kDropDown = 0x2;             // CBS_DROPDOWN
+constexpr std::uint32_t kSort = 0x100;               // CBS_SORT
+constexpr std::uint32_t kTransparent = 0x20;         // WS_EX_TRANSPARENT
+constexpr std::uint32_t kLayered = 0x80000;          // WS_EX_LAYERED
 }  // namespace style
 
 using NativeHandle = std::uintptr_t;  // an HWND as a number; 0 is no window
@@ -38,8 +38,8 @@ enum class ControlKind {
   kPushButton,
   kGroupFrame,
   kComboBox,
-  kSlider,            // msctls_trackbar32
-  kPictureBox,        // draws `picture` (a JPEG) at natural size from its top-left corner
+  kSlider,      // msctls_trackbar32
+  kPictureBox,  // draws `picture` (a JPEG) at natural size from its top-left corner
 };
 
 enum class Frame {
@@ -72,18 +72,18 @@ struct FontSpec {
 struct ControlDefinition {
   ControlId id = 0;
   ControlKind kind = ControlKind::kLabel;
-  Bounds bounds;                  // in the client pixels of the window or of `container`
+  Bounds bounds;                        // in the client pixels of the window or of `container`
   ControlId container = kWindowItself;  // a group frame holding the control
   Text text;
-  std::uint32_t style = 0;        // kind-specific style bits beyond WS_CHILD/WS_VISIBLE/WS_TABSTOP
+  std::uint32_t style = 0;  // kind-specific style bits beyond WS_CHILD/WS_VISIBLE/WS_TABSTOP
   std::uint32_t exStyle = 0;
   bool visible = true;
   bool tabStop = false;
   FontSpec font;
   int timerPeriodMs = 0;
   SliderRange slider;
-  int listHeight = 0;             // combo box height with the list opened
-  int extraRowHeight = 0;         // added to the platform's default list row height
+  int listHeight = 0;      // combo box height with the list opened
+  int extraRowHeight = 0;  // added to the platform's default list row height
   const Bytes* picture = nullptr;
 };
 
@@ -100,28 +100,28 @@ struct WindowDefinition {
   std::uint32_t style = 0;  // added to what the frame implies
   int width = 0;            // outer size
   int height = 0;
-  int cornerEllipse = 0;    // > 0: a rounded-rectangle region with this ellipse
+  int cornerEllipse = 0;  // > 0: a rounded-rectangle region with this ellipse
   bool showInTaskbar = false;
   bool alwaysOnTop = false;
   bool buttonFaceBackground = true;
-  const Bytes* iconImage = nullptr;  // .ico file image for the big and small icons
+  const Bytes* iconImage = nullptr;         // .ico file image for the big and small icons
   std::vector<ControlDefinition> controls;  // creation order = stacking order, first on top
   std::vector<MenuItemDefinition> menu;
 };
 
 enum class EventKind {
-  kCreated,      // before the window is first shown
-  kDestroying,   // the window is about to be destroyed
-  kTrayIcon,     // value: 1 left click, 2 left double click, 3 right click
-  kMenuCommand,  // source: index of the chosen item in the window's menu definition
-  kPrivate,      // the window's own posted message (see Window::PostPrivate)
-  kSessionEnding,  // the user logs off or shuts down: the process ends without WM_DESTROY
-  kClicked,      // check box or push button
-  kLeftPress,    // x, y, keys
-  kRightPress,   // x, y, keys
-  kRowChosen,    // combo list row chosen; runs after the choice has reached the edit text
+  kCreated,          // before the window is first shown
+  kDestroying,       // the window is about to be destroyed
+  kTrayIcon,         // value: 1 left click, 2 left double click, 3 right click
+  kMenuCommand,      // source: index of the chosen item in the window's menu definition
+  kPrivate,          // the window's own posted message (see Window::PostPrivate)
+  kSessionEnding,    // the user logs off or shuts down: the process ends without WM_DESTROY
+  kClicked,          // check box or push button
+  kLeftPress,        // x, y, keys
+  kRightPress,       // x, y, keys
+  kRowChosen,        // combo list row chosen; runs after the choice has reached the edit text
   kPositionChanged,  // slider; value: position
-  kTick,         // timer
+  kTick,             // timer
 };
 
 class Window;
@@ -146,6 +146,6 @@ using EventBindings = std::vector<EventBinding>;
 
 // The first binding that matches the event, or null.
 const std::function<void(const Event&)>* FindHandler(const EventBindings& bindings,
-                                                      const Event& event);
+                                                     const Event& event);
 
 }  // namespace nimbrel

@@ -35,7 +35,7 @@ std::vector<ControlDefinition> Controls() {
 
 std::vector<MenuItemDefinition> Menu() {
   return {
-      {"\xC5\xE4\xD6\xC3", 0, true, false},                  // 配置
+      {"\xC5\xE4\xD6\xC3", 0, true, false},                   // 配置
       {"\xCA\xD6\xB6\xAF\xCB\xA2\xD0\xC2", 1, false, false},  // 手动刷新
       {"\xB6\xA8\xCA\xB1\xCB\xA2\xD0\xC2", 1, false, true},   // 定时刷新
       {"-", 1, false, false},

@@ -37,8 +37,8 @@ void Widget::Run() {
   releaseTextsRegistered_ = true;
   weatherBaseAddress_ = ReadWeatherBaseAddress(services_.profile, profilePath_);
 
-  mainWindow_ = services_.desktop.CreateWindowFrom(Definition(services_.iconImage),
-                                                   MainWindowBindings());
+  mainWindow_ =
+      services_.desktop.CreateWindowFrom(Definition(services_.iconImage), MainWindowBindings());
   if (!mainWindow_) {
     process.ShowErrorMessage(kCreationFailedMessage);
     process.Exit(kCreationFailedExitCode);
@@ -74,19 +74,28 @@ EventBindings Widget::MainWindowBindings() {
 
 void Widget::RunMenuCommand(int item) {
   switch (item) {
-    case kManualRefresh: return ShowWeather();
-    case kTimedRefresh: return ToggleTimedRefresh();
-    case kAlwaysOnTop: return ToggleAlwaysOnTop();
-    case kClickThrough: return ToggleClickThrough();
-    case kDesktopEmbedding: return ToggleDesktopEmbedding();
+    case kManualRefresh:
+      return ShowWeather();
+    case kTimedRefresh:
+      return ToggleTimedRefresh();
+    case kAlwaysOnTop:
+      return ToggleAlwaysOnTop();
+    case kClickThrough:
+      return ToggleClickThrough();
+    case kDesktopEmbedding:
+      return ToggleDesktopEmbedding();
     case kSystemSettings:
-      if (!settingsWindow_) settingsWindow_ = std::make_unique<SettingsWindow>(MakeDialogServices());
+      if (!settingsWindow_)
+        settingsWindow_ = std::make_unique<SettingsWindow>(MakeDialogServices());
       return settingsWindow_->Open();
     case kAbout:
-      if (!aboutWindow_) aboutWindow_ = std::make_unique<AboutWindow>(services_.desktop, services_.bannerImage);
+      if (!aboutWindow_)
+        aboutWindow_ = std::make_unique<AboutWindow>(services_.desktop, services_.bannerImage);
       return aboutWindow_->Open();
-    case kExit: ExitProgram();
-    default: return;
+    case kExit:
+      ExitProgram();
+    default:
+      return;
   }
 }
 
@@ -105,7 +114,9 @@ DialogServices Widget::MakeDialogServices() {
   };
 }
 
-NativeHandle Widget::MainHandle() const { return main_->Handle(); }
+NativeHandle Widget::MainHandle() const {
+  return main_->Handle();
+}
 
 void Widget::OnMainWindowCreated() {
   const ScreenSizePixels screen = services_.desktop.ScreenSize();
@@ -214,7 +225,9 @@ void Widget::ToggleClickThrough() {
   if (!window.HasTrayIcon()) ShowTrayIcon();
 }
 
-void Widget::ShowTrayIcon() { main_->ShowTrayIcon(services_.iconImage, kProgramName); }
+void Widget::ShowTrayIcon() {
+  main_->ShowTrayIcon(services_.iconImage, kProgramName);
+}
 
 void Widget::RemoveTrayIconUnlessNeeded() {
   if (IsFlagOn(settings_.tray) || main_->MenuChecked(kClickThrough)) return;
@@ -228,9 +241,13 @@ void Widget::OnOverlayLeftPress() {
   settings_.left = IntegerToText(window.Left());
 }
 
-void Widget::OnOverlayRightPress() { main_->PopupMenuAtCursor(kConfigMenu); }
+void Widget::OnOverlayRightPress() {
+  main_->PopupMenuAtCursor(kConfigMenu);
+}
 
-void Widget::OnMainWindowTrayEvent(int) { main_->PopupMenuAtCursor(kConfigMenu); }
+void Widget::OnMainWindowTrayEvent(int) {
+  main_->PopupMenuAtCursor(kConfigMenu);
+}
 
 void Widget::ExitProgram() {
   SaveSettings(settings_, services_.profile, profilePath_);
@@ -248,6 +265,8 @@ void Widget::EndProgram(int exitCode) {
   std::abort();  // Exit does not return; the compiler cannot see that through the interface
 }
 
-void Widget::ReleaseTexts() { settings_ = WidgetSettings(); }
+void Widget::ReleaseTexts() {
+  settings_ = WidgetSettings();
+}
 
 }  // namespace nimbrel

@@ -9,7 +9,9 @@ namespace {
 
 constexpr int kCoordinateLimit = 32627;
 
-std::string Flag(bool value) { return value ? "1" : "0"; }
+std::string Flag(bool value) {
+  return value ? "1" : "0";
+}
 
 std::string Hex(std::uint32_t value) {
   char buffer[16];
@@ -40,11 +42,14 @@ FakeWindow::FakeWindow(FakeDesktop& desktop, std::string name, NativeHandle hand
   topmost_ = definition_.alwaysOnTop;
 }
 
-void FakeWindow::Log(const std::string& call) { desktop_.Log(name_ + "." + call); }
+void FakeWindow::Log(const std::string& call) {
+  desktop_.Log(name_ + "." + call);
+}
 
 ControlState& FakeWindow::MutableControl(ControlId id) {
   const auto found = controls_.find(id);
-  if (found == controls_.end()) throw std::out_of_range(name_ + " has no control " + std::to_string(id));
+  if (found == controls_.end())
+    throw std::out_of_range(name_ + " has no control " + std::to_string(id));
   return found->second;
 }
 
@@ -115,21 +120,27 @@ void FakeWindow::SetMenuChecked(int menuItem, bool checked) {
   menuChecked_.at(menuItem) = checked;
 }
 
-bool FakeWindow::MenuChecked(int menuItem) const { return menuChecked_.at(menuItem); }
+bool FakeWindow::MenuChecked(int menuItem) const {
+  return menuChecked_.at(menuItem);
+}
 
 void FakeWindow::SetChecked(ControlId control, bool checked) {
   Log("SetChecked(" + std::to_string(control) + "," + Flag(checked) + ")");
   MutableControl(control).checked = checked;
 }
 
-bool FakeWindow::Checked(ControlId control) const { return this->control(control).checked; }
+bool FakeWindow::Checked(ControlId control) const {
+  return this->control(control).checked;
+}
 
 void FakeWindow::SetText(ControlId control, const Text& text) {
   Log("SetText(" + std::to_string(control) + "," + text + ")");
   MutableControl(control).text = text;
 }
 
-Text FakeWindow::GetText(ControlId control) const { return this->control(control).text; }
+Text FakeWindow::GetText(ControlId control) const {
+  return this->control(control).text;
+}
 
 void FakeWindow::AddListRow(ControlId control, const Text& row) {
   Log("AddListRow(" + std::to_string(control) + "," + row + ")");
@@ -169,7 +180,9 @@ void FakeWindow::Show() {
   if (open_) visible_ = true;
 }
 
-void FakeWindow::RestoreOrActivate() { Log("RestoreOrActivate"); }
+void FakeWindow::RestoreOrActivate() {
+  Log("RestoreOrActivate");
+}
 
 void FakeWindow::SetEnabled(bool enabled) {
   Log("SetEnabled(" + Flag(enabled) + ")");
@@ -275,7 +288,9 @@ void FakeWindow::TrayEvent(int kind) {
   if (trayIcon_) Raise({EventKind::kTrayIcon, nullptr, kWindowItself, kind});
 }
 
-void FakeWindow::EndSession() { Raise({EventKind::kSessionEnding}); }
+void FakeWindow::EndSession() {
+  Raise({EventKind::kSessionEnding});
+}
 
 bool FakeDesktop::CreateOwnerToolWindow() {
   Log("CreateOwnerToolWindow");

@@ -162,9 +162,13 @@ class FakeDesktop final : public Desktop {
 
   FakeWindow* window(const std::string& name) const;
   FakeWindow* windowByHandle(NativeHandle handle) const;
-  std::uint32_t exStyle(NativeHandle handle) const { return exStyles_.count(handle) ? exStyles_.at(handle) : 0; }
+  std::uint32_t exStyle(NativeHandle handle) const {
+    return exStyles_.count(handle) ? exStyles_.at(handle) : 0;
+  }
   std::optional<int> alpha(NativeHandle handle) const;
-  NativeHandle parent(NativeHandle handle) const { return parents_.count(handle) ? parents_.at(handle) : 0; }
+  NativeHandle parent(NativeHandle handle) const {
+    return parents_.count(handle) ? parents_.at(handle) : 0;
+  }
   bool gateClosed() const { return gateClosed_; }
   std::string NameOf(NativeHandle handle) const;
   void Log(const std::string& call) { log_.push_back(call); }

@@ -21,15 +21,21 @@ TEST(TextToIntegerTest, ReadsDecimalPrefixAfterNarrowingFullWidthForms) {
       {"0x10", 0},
       {"abc", 0},
       {"-", 0},
-      {"\xB0\xB2\xBB\xD5", 0},              // 安徽
-      {"\xA3\xB2\xA3\xB0\xA3\xB0", 200},    // ２００
-      {"\xA3\xAD\xA3\xB5", -5},             // －５
-      {"\xA3\xAB\xA3\xB9", 9},              // ＋９
-      {"\xA1\xA1\xA3\xB3", 3},              // ideographic space, ３
-      {"\xA1\xAB" "5", 0},                  // full-width tilde is not a sign
-      {"7\xA3", 7},                         // lone lead byte at the end is dropped
-      {"\xA3" "8", 0},                      // lead byte swallows the next byte
-      {"1\xB0\xB2" "2", 1},                 // another double-byte character stops the digits
+      {"\xB0\xB2\xBB\xD5", 0},            // 安徽
+      {"\xA3\xB2\xA3\xB0\xA3\xB0", 200},  // ２００
+      {"\xA3\xAD\xA3\xB5", -5},           // －５
+      {"\xA3\xAB\xA3\xB9", 9},            // ＋９
+      {"\xA1\xA1\xA3\xB3", 3},            // ideographic space, ３
+      {"\xA1\xAB"
+       "5",
+       0},           // full-width tilde is not a sign
+      {"7\xA3", 7},  // lone lead byte at the end is dropped
+      {"\xA3"
+       "8",
+       0},  // lead byte swallows the next byte
+      {"1\xB0\xB2"
+       "2",
+       1},  // another double-byte character stops the digits
   };
   for (const IntegerCase& c : cases) {
     EXPECT_EQ(TextToInteger(c.text), c.expected) << '"' << c.text << '"';

@@ -44,11 +44,12 @@ class SettingsWindowTest : public WidgetFixture {
 };
 
 TEST_F(SettingsWindowTest, CreationStepsFillTheControlsFromTheLiveSettings) {
-  WithSettingsOpen("system startup=1\r\ntray=1\r\ntransparent=10\r\n", [](fake::FakeWindow& settings) {
-    EXPECT_EQ(settings.SliderPosition(kTransparencySlider), 50);
-    EXPECT_EQ(settings.GetText(kTransparencyValueLabel), "10");
-    EXPECT_TRUE(settings.topmost());
-  });
+  WithSettingsOpen("system startup=1\r\ntray=1\r\ntransparent=10\r\n",
+                   [](fake::FakeWindow& settings) {
+                     EXPECT_EQ(settings.SliderPosition(kTransparencySlider), 50);
+                     EXPECT_EQ(settings.GetText(kTransparencyValueLabel), "10");
+                     EXPECT_TRUE(settings.topmost());
+                   });
   const fake::CallLog expected = {
       "w2.SetTopmost(1)",
       "w2.SetChecked(1,1)",
@@ -149,7 +150,8 @@ TEST_P(ProvinceChoiceTest, RefillsCitiesTakesTheFirstAndRequestsItsPage) {
   const fake::CallLog calls = CallsWhileOpen();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls.front(), "w2.ResetList(5)");
-  EXPECT_EQ(calls.back(), "w1.SetWebAddress(3,http://wap.soso.com/tb.q?cid=tb.tq&cin=&city=" + c.city + ")");
+  EXPECT_EQ(calls.back(),
+            "w1.SetWebAddress(3,http://wap.soso.com/tb.q?cid=tb.tq&cin=&city=" + c.city + ")");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -158,9 +160,10 @@ INSTANTIATE_TEST_SUITE_P(
         // The province already shown still refills the list and resets the city.
         ProvinceCase{"AlreadyShownWithMissingKey", 0, {kHefei, ""}, kHefei},
         ProvinceCase{"FullWidthCount", 1, {kBeijing, kHaidian}, kBeijing},
-        ProvinceCase{"NoSection", 2, {}, kAnhui},
-        ProvinceCase{"EmptyEntry", 3, {}, ""}),
-    [](const ::testing::TestParamInfo<ProvinceCase>& info) { return std::string(info.param.name); });
+        ProvinceCase{"NoSection", 2, {}, kAnhui}, ProvinceCase{"EmptyEntry", 3, {}, ""}),
+    [](const ::testing::TestParamInfo<ProvinceCase>& info) {
+      return std::string(info.param.name);
+    });
 
 TEST_F(SettingsWindowTest, CityChoiceStoresWhateverBothCombosShow) {
   WithSettingsOpen("province=" + kBeijing + "\r\ncity=" + kBeijing + "\r\n",
@@ -180,10 +183,9 @@ TEST_F(SettingsWindowTest, SliderFollowsEveryPositionAndEndsClickThroughWithoutC
     EXPECT_EQ(desktop.exStyle(Main().Handle()), style::kLayered);  // the mouse is caught again
     EXPECT_EQ(desktop.alpha(Main().Handle()), 50);
   });
-  EXPECT_EQ(CallsWhileOpen(),
-            (fake::CallLog{"w2.SetText(8,200)", "ApplyTransparency(w1,200)", "w2.SetText(8,120)",
-                           "ApplyTransparency(w1,120)", "w2.SetText(8,50)",
-                           "ApplyTransparency(w1,50)"}));
+  EXPECT_EQ(CallsWhileOpen(), (fake::CallLog{"w2.SetText(8,200)", "ApplyTransparency(w1,200)",
+                                             "w2.SetText(8,120)", "ApplyTransparency(w1,120)",
+                                             "w2.SetText(8,50)", "ApplyTransparency(w1,50)"}));
   EXPECT_TRUE(Main().MenuChecked(main_window::kClickThrough));
   EXPECT_NE(ReadBootIni().find("transparent=50\r\n"), std::string::npos);
   EXPECT_NE(ReadBootIni().find("mouse penetrate=1\r\n"), std::string::npos);

@@ -38,7 +38,11 @@ TEST_F(LifecycleTest, FirstStartWithoutProfileRunsEveryStepInOrder) {
 }
 
 TEST_F(LifecycleTest, ExitSavesElevenKeysRemovesIconAndTearsDownInOrder) {
-  EXPECT_EQ(RunProgram([&] { desktop.popupChoices = {kExit}; Main().PressRight(); }), 0);
+  EXPECT_EQ(RunProgram([&] {
+              desktop.popupChoices = {kExit};
+              Main().PressRight();
+            }),
+            0);
   const fake::CallLog expected = {
       "Write(set,province,\xB0\xB2\xBB\xD5)",
       "Write(set,city," + kHuainan + ")",
@@ -59,10 +63,9 @@ TEST_F(LifecycleTest, ExitSavesElevenKeysRemovesIconAndTearsDownInOrder) {
       "Exit(0)",
   };
   EXPECT_EQ(CallsAfter("w1.PopupMenuAtCursor(0)"), expected);
-  EXPECT_EQ(ReadBootIni(),
-            "[set]\r\nprovince=\xB0\xB2\xBB\xD5\r\ncity=" + kHuainan +
-                "\r\nsystem startup=0\r\ntray=1\r\nrefresh=0\r\ntransparent=200\r\n"
-                "mouse penetrate=0\r\ndesktop=0\r\nforme=0\r\ntop=\r\nleft=\r\n");
+  EXPECT_EQ(ReadBootIni(), "[set]\r\nprovince=\xB0\xB2\xBB\xD5\r\ncity=" + kHuainan +
+                               "\r\nsystem startup=0\r\ntray=1\r\nrefresh=0\r\ntransparent=200\r\n"
+                               "mouse penetrate=0\r\ndesktop=0\r\nforme=0\r\ntop=\r\nleft=\r\n");
 }
 
 enum class Ending { kMenu, kTrayMenu, kEscape, kDestroy, kSessionEnd };
@@ -71,11 +74,18 @@ class EndingTest : public WidgetFixture, public ::testing::WithParamInterface<En
  protected:
   void End(fake::FakeWindow& main) {
     switch (GetParam()) {
-      case Ending::kMenu: desktop.popupChoices = {kExit}; return main.PressRight();
-      case Ending::kTrayMenu: desktop.popupChoices = {kExit}; return main.TrayEvent(3);
-      case Ending::kEscape: return main.PressEscape();
-      case Ending::kDestroy: return main.Destroy();
-      case Ending::kSessionEnd: return main.EndSession();
+      case Ending::kMenu:
+        desktop.popupChoices = {kExit};
+        return main.PressRight();
+      case Ending::kTrayMenu:
+        desktop.popupChoices = {kExit};
+        return main.TrayEvent(3);
+      case Ending::kEscape:
+        return main.PressEscape();
+      case Ending::kDestroy:
+        return main.Destroy();
+      case Ending::kSessionEnd:
+        return main.EndSession();
     }
   }
 };
@@ -83,18 +93,23 @@ class EndingTest : public WidgetFixture, public ::testing::WithParamInterface<En
 TEST_P(EndingTest, EveryWayOfEndingSavesOnceInPlace) {
   const std::string hefei = "\xBA\xCF\xB7\xCA";  // 合肥
   const std::string anhui = "\xB0\xB2\xBB\xD5";
-  WriteBootIni("[set]\r\ncity=" + hefei + "\r\nzoom=3\r\nrefresh=1\r\ntop=40\r\nleft=-6\r\n"
-               "[province]\r\ncount=1\r\n1=" + anhui + "\r\n");
+  WriteBootIni("[set]\r\ncity=" + hefei +
+               "\r\nzoom=3\r\nrefresh=1\r\ntop=40\r\nleft=-6\r\n"
+               "[province]\r\ncount=1\r\n1=" +
+               anhui + "\r\n");
   EXPECT_EQ(RunProgram([&] { End(Main()); }), 0);
   // The teardown destroys MainWindow again: its destroy event must not save a second time.
   EXPECT_EQ(Count("Write(set,"), 11);
   EXPECT_EQ(Count("w1.RemoveTrayIcon"), 1);
   EXPECT_EQ(log.back(), "Exit(0)");
-  EXPECT_EQ(ReadBootIni(),
-            "[set]\r\ncity=" + hefei + "\r\nzoom=3\r\nrefresh=1\r\ntop=40\r\nleft=-6\r\n"
-            "province=" + anhui + "\r\nsystem startup=0\r\ntray=1\r\ntransparent=200\r\n"
-            "mouse penetrate=0\r\ndesktop=0\r\nforme=0\r\n"
-            "[province]\r\ncount=1\r\n1=" + anhui + "\r\n");
+  EXPECT_EQ(ReadBootIni(), "[set]\r\ncity=" + hefei +
+                               "\r\nzoom=3\r\nrefresh=1\r\ntop=40\r\nleft=-6\r\n"
+                               "province=" +
+                               anhui +
+                               "\r\nsystem startup=0\r\ntray=1\r\ntransparent=200\r\n"
+                               "mouse penetrate=0\r\ndesktop=0\r\nforme=0\r\n"
+                               "[province]\r\ncount=1\r\n1=" +
+                               anhui + "\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllEndings, EndingTest,
@@ -121,10 +136,11 @@ TEST_F(LifecycleTest, SecondInstanceExitsAtOnceTouchingNothing) {
 TEST_F(LifecycleTest, MainWindowThatCannotBeCreatedEndsWithMinusOneAndSavesNothing) {
   desktop.failWindowCreation = true;
   EXPECT_EQ(RunProgram(), -1);
-  EXPECT_EQ(CallsAfter("CreateWindow failed"),
-            (fake::CallLog{"ShowErrorMessage(\xCE\xDE\xB7\xA8\xB4\xB4\xBD\xA8\xD6\xF7\xB4\xB0\xBF\xDA"
-                           "\xA1\xA3)",
-                           "Exit(-1)"}));
+  EXPECT_EQ(
+      CallsAfter("CreateWindow failed"),
+      (fake::CallLog{"ShowErrorMessage(\xCE\xDE\xB7\xA8\xB4\xB4\xBD\xA8\xD6\xF7\xB4\xB0\xBF\xDA"
+                     "\xA1\xA3)",
+                     "Exit(-1)"}));
   EXPECT_EQ(Count("Write("), 0);
   EXPECT_FALSE(std::filesystem::exists(BootIniPath()));
 }
@@ -132,8 +148,8 @@ TEST_F(LifecycleTest, MainWindowThatCannotBeCreatedEndsWithMinusOneAndSavesNothi
 TEST_F(LifecycleTest, ConfiguredWeatherPortalIsUsedAndNeverWritten) {
   WriteBootIni("[weather]\r\nbase=http://127.0.0.1:8080/\r\n");
   EXPECT_EQ(RunProgram(), 0);
-  EXPECT_TRUE(Logged("w1.SetWebAddress(3,http://127.0.0.1:8080/tb.q?cid=tb.tq&cin=&city=" +
-                     kHuainan + ")"));
+  EXPECT_TRUE(Logged(
+      "w1.SetWebAddress(3,http://127.0.0.1:8080/tb.q?cid=tb.tq&cin=&city=" + kHuainan + ")"));
   EXPECT_EQ(Count("Write(weather"), 0);
 }
 

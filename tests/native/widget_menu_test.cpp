@@ -44,9 +44,17 @@ class MenuTest : public WidgetFixture {
 TEST_F(MenuTest, PopupShowsTheElevenItemsWithCurrentMarks) {
   WriteBootIni("[set]\r\nrefresh=1\r\nforme=1\r\n");
   EXPECT_EQ(RunProgram([&] { Main().PressRight(); }), 0);
-  const std::vector<std::string> expected = {
-      "\xCA\xD6\xB6\xAF\xCB\xA2\xD0\xC2", "*" + kTimed, "-", "*" + kOnTop, kThrough, kEmbed, "-",
-      "\xCF\xB5\xCD\xB3\xC9\xE8\xD6\xC3", "\xB9\xD8\xD3\xDA...", "-", "\xCD\xCB\xB3\xF6(X)"};
+  const std::vector<std::string> expected = {"\xCA\xD6\xB6\xAF\xCB\xA2\xD0\xC2",
+                                             "*" + kTimed,
+                                             "-",
+                                             "*" + kOnTop,
+                                             kThrough,
+                                             kEmbed,
+                                             "-",
+                                             "\xCF\xB5\xCD\xB3\xC9\xE8\xD6\xC3",
+                                             "\xB9\xD8\xD3\xDA...",
+                                             "-",
+                                             "\xCD\xCB\xB3\xF6(X)"};
   EXPECT_EQ(Main().lastPopup(), expected);
 }
 
@@ -61,9 +69,9 @@ TEST_F(MenuTest, AlwaysOnTopSwitchesOnDetachingFirstAndOffAlone) {
 
 TEST_F(MenuTest, DesktopEmbeddingSwitchesTopmostOffFirstAndDetachesWhenOff) {
   const auto calls = Choose("forme=1\r\ndesktop=0\r\n", {kDesktopEmbedding, kDesktopEmbedding});
-  EXPECT_EQ(calls[0], (fake::CallLog{"w1.SetTopmost(0)", "FindDesktopHost",
-                                     "SetWindowParent(w1,host)", "w1.SetMenuChecked(6,1)",
-                                     "w1.SetMenuChecked(4,0)"}));
+  EXPECT_EQ(calls[0],
+            (fake::CallLog{"w1.SetTopmost(0)", "FindDesktopHost", "SetWindowParent(w1,host)",
+                           "w1.SetMenuChecked(6,1)", "w1.SetMenuChecked(4,0)"}));
   EXPECT_EQ(calls[1], (fake::CallLog{"SetWindowParent(w1,null)", "w1.SetMenuChecked(6,0)"}));
   EXPECT_EQ(Saved("forme"), "0");
   EXPECT_EQ(Saved("desktop"), "0");
@@ -87,8 +95,8 @@ TEST_F(MenuTest, ClickThroughOnKeepsOtherBitsAndOffLeavesExactlyLayered) {
     EXPECT_EQ(desktop.exStyle(Main().Handle()), style::kLayered);
     EXPECT_EQ(desktop.alpha(Main().Handle()), 90);
   });
-  EXPECT_EQ(calls[0], (fake::CallLog{"GetExStyle(w1)", "SetExStyle(w1,0x80020)",
-                                     "w1.SetMenuChecked(5,1)"}));
+  EXPECT_EQ(calls[0],
+            (fake::CallLog{"GetExStyle(w1)", "SetExStyle(w1,0x80020)", "w1.SetMenuChecked(5,1)"}));
   EXPECT_EQ(calls[1], (fake::CallLog{"w1.SetMenuChecked(5,0)", "SetExStyle(w1,0x0)",
                                      "ApplyTransparency(w1,90)"}));
   EXPECT_EQ(Saved("mouse penetrate"), "0");
@@ -116,7 +124,8 @@ TEST_F(MenuTest, TimedRefreshTogglesMarkFieldAndTimerAndTicksOnlyWhileOn) {
 
 TEST_F(MenuTest, ManualRefreshRequestsTheSamePageEveryTime) {
   const auto calls = Choose("city=\r\n", {kManualRefresh, kManualRefresh});
-  const fake::CallLog request = {"w1.SetWebAddress(3,http://wap.soso.com/tb.q?cid=tb.tq&cin=&city=)"};
+  const fake::CallLog request = {
+      "w1.SetWebAddress(3,http://wap.soso.com/tb.q?cid=tb.tq&cin=&city=)"};
   EXPECT_EQ(calls[0], request);
   EXPECT_EQ(calls[1], request);
 }
