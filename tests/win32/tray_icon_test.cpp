@@ -17,7 +17,7 @@ namespace {
 
 // --- .ico images built byte by byte -------------------------------------------------------
 
-struct ImageSpec {
+struct ImageLayout {
   int pixels;       // width and height of the bitmap
   BYTE entryWidth;  // what the directory claims
   BYTE entryColours;
@@ -54,13 +54,13 @@ constexpr std::size_t kEntrySize = 16;
 constexpr std::size_t kEntrySizeField = 8;     // dwBytesInRes within an entry
 constexpr std::size_t kEntryOffsetField = 12;  // dwImageOffset within an entry
 
-Bytes IconFile(const std::vector<ImageSpec>& images, WORD type = 1) {
+Bytes IconFile(const std::vector<ImageLayout>& images, WORD type = 1) {
   Bytes file;
   Append(file, 0, 2);
   Append(file, type, 2);
   Append(file, static_cast<std::uint32_t>(images.size()), 2);
   std::vector<Bytes> bits;
-  for (const ImageSpec& image : images) bits.push_back(IconBits(image.pixels, image.fill));
+  for (const ImageLayout& image : images) bits.push_back(IconBits(image.pixels, image.fill));
   std::size_t offset = kHeaderSize + kEntrySize * images.size();
   for (std::size_t i = 0; i < images.size(); ++i) {
     file.push_back(images[i].entryWidth);
@@ -143,7 +143,7 @@ TEST(DecodeIconImageTest, ShippedIconIs128Pixels) {
 TEST(DecodeIconImageTest, ChoosesTheImageByTheDirectory) {
   struct Case {
     const char* name;
-    std::vector<ImageSpec> images;
+    std::vector<ImageLayout> images;
     IconLook expected;
   };
   const Case cases[] = {
