@@ -93,3 +93,17 @@ class ComPtr {
 };
 
 }  // namespace nimbrel::win32
+
+// BSTRs are declared in oleauto.h, which WIN32_LEAN_AND_MEAN keeps out of windows.h.
+#include <oleauto.h>
+
+namespace nimbrel::win32 {
+
+inline void FreeBstr(BSTR text) { ::SysFreeString(text); }
+inline void DestroyWindowHandle(HWND window) { ::DestroyWindow(window); }
+
+using UniqueBstr = UniqueHandle<BSTR, FreeBstr>;
+// Only for windows nothing else destroys first (a child dies with its parent).
+using UniqueWindow = UniqueHandle<HWND, DestroyWindowHandle>;
+
+}  // namespace nimbrel::win32
