@@ -107,3 +107,12 @@ using UniqueBstr = UniqueHandle<BSTR, FreeBstr>;
 using UniqueWindow = UniqueHandle<HWND, DestroyWindowHandle>;
 
 }  // namespace nimbrel::win32
+
+namespace nimbrel::win32 {
+
+inline void DeleteDeviceContext(HDC context) { ::DeleteDC(context); }
+
+// A memory device context from CreateCompatibleDC (not one from GetDC, which is released).
+using UniqueDc = UniqueHandle<HDC, DeleteDeviceContext>;
+
+}  // namespace nimbrel::win32

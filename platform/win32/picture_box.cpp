@@ -1,0 +1,99 @@
+#include "platform/win32/picture_box.h"
+
+#include <memory>
+
+#include "core/text.h"
+#include "platform/win32/jpeg_picture.h"
+#include "platform/win32/unique_handles.h"
+
+namespace nimbrel::win32 {
+namespace {
+
+constexpr char kClassName[] = "Nimbrel.PictureBox";
+
+struct Picture {
+  UniqueBitmap bitmap;
+  SIZE size{};
+};
+
+Picture* PictureOf(HWND box) {
+  return reinterpret_cast<Picture*>(::GetWindowLongPtrA(box, GWLP_USERDATA));
+}
+
+void AdoptPicture(HWND box, const CREATESTRUCTA& creation) {
+  auto picture = std::make_unique<Picture>();
+  if (const auto* jpeg = static_cast<const Bytes*>(creation.lpCreateParams)) {
+    picture->bitmap = DecodeJpeg(*jpeg, &picture->size);
+  }
+  ::SetWindowLongPtrA(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture.release()));
+}
+
+void ReleasePicture(HWND box) {
+  std::unique_ptr<Picture> picture(PictureOf(box));
+  ::SetWindowLongPtrA(box, GWLP_USERDATA, 0);
+}
+
+// The part of the box the picture does not cover keeps the class's button-face background.
+void Draw(HWND box, HDC target) {
+  const Picture* picture = PictureOf(box);
+  if (!picture || !picture->bitmap) return;
+  UniqueDc source(::CreateCompatibleDC(target));
+  const HGDIOBJ previous = ::SelectObject(source.get(), picture->bitmap.get());
+  ::BitBlt(target, 0, 0, picture->size.cx, picture->size.cy, source.get(), 0, 0, SRCCOPY);
+  ::SelectObject(source.get(), previous);
+}
+
+void Paint(HWND box) {
+  PAINTSTRUCT paint{};
+  const HDC target = ::BeginPaint(box, &paint);
+  Draw(box, target);
+  ::EndPaint(box, &paint);
+}
+
+LRESULT CALLBACK PictureBoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE:
+      AdoptPicture(box, *reinterpret_cast<const CREATESTRUCTA*>(lParam));
+      break;
+    case WM_NCDESTROY:
+      ReleasePicture(box);
+      break;
+    case WM_PAINT:
+      Paint(box);
+      return 0;
+    case WM_PRINTCLIENT:
+      Draw(box, reinterpret_cast<HDC>(wParam));
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcA(box, message, wParam, lParam);
+}
+
+ATOM RegisteredClass() {
+  static const ATOM registered = [] {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = PictureBoxProcedure;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    return ::RegisterClassExA(&windowClass);
+  }();
+  return registered;
+}
+
+}  // namespace
+
+const char* PictureBoxClass() {
+  return RegisteredClass() ? kClassName : nullptr;
+}
+
+SIZE PictureBoxImageSize(HWND box) {
+  const bool isPictureBox = ::GetClassLongPtrA(box, GCW_ATOM) == RegisteredClass();
+  const Picture* picture = isPictureBox ? PictureOf(box) : nullptr;
+  return picture ? picture->size : SIZE{0, 0};
+}
+
+}  // namespace nimbrel::win32

@@ -1,0 +1,109 @@
+#include "platform/win32/transparent_label.h"
+
+#include <string>
+
+namespace nimbrel::win32 {
+namespace {
+
+constexpr char kClassName[] = "Nimbrel.TransparentLabel";
+constexpr UINT kTextFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+constexpr COLORREF kTextColour = RGB(0, 0, 0);
+
+HFONT FontOf(HWND label) {
+  const auto font = reinterpret_cast<HFONT>(::GetWindowLongPtrA(label, GWLP_USERDATA));
+  return font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
+
+std::string TextOf(HWND label) {
+  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(label)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextA(label, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void DrawLabelText(HWND label, HDC target) {
+  RECT client{};
+  ::GetClientRect(label, &client);
+  const std::string text = TextOf(label);
+  ::SetBkMode(target, TRANSPARENT);
+  ::SetTextColor(target, kTextColour);
+  const HGDIOBJ previous = ::SelectObject(target, FontOf(label));
+  ::DrawTextA(target, text.c_str(), static_cast<int>(text.size()), &client, kTextFormat);
+  ::SelectObject(target, previous);
+}
+
+void Paint(HWND label) {
+  PAINTSTRUCT paint{};
+  const HDC target = ::BeginPaint(label, &paint);
+  DrawLabelText(label, target);
+  ::EndPaint(label, &paint);
+}
+
+// The old text is not erased by the label itself: what lies below has to paint again.
+void RepaintWhatLiesBelow(HWND label) {
+  const HWND parent = ::GetParent(label);
+  RECT area{};
+  ::GetWindowRect(label, &area);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+  ::RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void ReportPress(HWND label, LabelButton button, LPARAM position) {
+  const WPARAM source = MAKEWPARAM(static_cast<WORD>(::GetDlgCtrlID(label)), button);
+  ::SendMessageA(::GetParent(label), kLabelPressMessage, source, position);
+}
+
+LRESULT CALLBACK LabelProcedure(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      Paint(label);
+      return 0;
+    case WM_PRINTCLIENT:
+      DrawLabelText(label, reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_NCHITTEST:
+      return HTCLIENT;
+    case WM_LBUTTONDOWN:
+      ReportPress(label, kLeftButton, lParam);
+      return 0;
+    case WM_RBUTTONDOWN:
+      ReportPress(label, kRightButton, lParam);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      return 0;
+    case WM_SETFONT:
+      ::SetWindowLongPtrA(label, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
+      if (LOWORD(lParam)) ::InvalidateRect(label, nullptr, FALSE);
+      return 0;
+    case WM_GETFONT:
+      return ::GetWindowLongPtrA(label, GWLP_USERDATA);
+    case WM_SETTEXT: {
+      const LRESULT result = ::DefWindowProcA(label, message, wParam, lParam);
+      RepaintWhatLiesBelow(label);
+      return result;
+    }
+    default:
+      return ::DefWindowProcA(label, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+const char* TransparentLabelClass() {
+  static const ATOM registered = [] {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = LabelProcedure;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = nullptr;
+    windowClass.lpszClassName = kClassName;
+    return ::RegisterClassExA(&windowClass);
+  }();
+  return registered ? kClassName : nullptr;
+}
+
+}  // namespace nimbrel::win32
