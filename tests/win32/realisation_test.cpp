@@ -382,6 +382,23 @@ TEST_F(RealisationTest, WebViewThatCannotBeMadeFailsTheWholeWindow) {
   EXPECT_TRUE(log.events.empty());
 }
 
+TEST_F(RealisationTest, DesktopHandsWindowHandlesThroughUnchanged) {
+  const auto window = Create(MakeWindow(120, 80));
+  const NativeHandle handle = window->Handle();
+  EXPECT_EQ(::IsWindow(Hwnd(handle)), TRUE);
+
+  EXPECT_EQ(desktop_.ScreenSize().width, ::GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(desktop_.ScreenSize().height, ::GetSystemMetrics(SM_CYSCREEN));
+  desktop_.SetExStyle(handle, WS_EX_TOOLWINDOW);
+  EXPECT_EQ(desktop_.GetExStyle(handle), static_cast<std::uint32_t>(WS_EX_TOOLWINDOW));
+  EXPECT_EQ(static_cast<DWORD>(ExStyleOf(Hwnd(handle))), static_cast<DWORD>(WS_EX_TOOLWINDOW));
+
+  const auto host = Create(MakeWindow(300, 300));
+  desktop_.SetWindowParent(handle, host->Handle());
+  EXPECT_EQ(::GetAncestor(Hwnd(handle), GA_PARENT), Hwnd(host->Handle()));
+  EXPECT_EQ(desktop_.FindDesktopHost(), static_cast<NativeHandle>(0)) << "Wine has no Progman";
+}
+
 class PictureBoxTest : public RealisationTest {
  protected:
   HWND CreateBox(const Bytes* picture, Bounds bounds = {3, 4, 40, 40}) {

@@ -160,6 +160,26 @@ TEST_F(WindowEventsTest, TransparentLabelPaintsItsTextAndNothingElse) {
   EXPECT_EQ(::SendMessageA(Item(1), WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.get()), 0), 1);
 }
 
+TEST_F(WindowEventsTest, NewLabelTextHasWhatLiesBelowPaintedAgain) {
+  // The label erases nothing, so only a repaint of what lies below wipes the old text.
+  Open({MakeControl(1, ControlKind::kTransparentLabel, {40, 30, 120, 24}, "21"),
+        MakeControl(2, ControlKind::kLabel, {0, 0, 300, 250})},
+       {});
+  window_->Show();
+  ::UpdateWindow(hwnd_);
+  ::ValidateRect(Item(2), nullptr);
+  ASSERT_FALSE(::GetUpdateRect(Item(2), nullptr, FALSE));
+
+  window_->SetText(1, "22");
+  RECT stale{};
+  ASSERT_TRUE(::GetUpdateRect(Item(2), &stale, FALSE));
+  EXPECT_LE(stale.left, 40);
+  EXPECT_LE(stale.top, 30);
+  EXPECT_GE(stale.right, 160);
+  EXPECT_GE(stale.bottom, 54);
+  EXPECT_EQ(window_->GetText(1), "22");
+}
+
 TEST_F(WindowEventsTest, CheckBoxClickArrivesAfterTheToggle) {
   bool checkedInHandler = false;
   Open({CheckBox(1), MakeControl(2, ControlKind::kPushButton, {5, 40, 80, 24}, "go")},
