@@ -5,6 +5,9 @@
 # runs even when an earlier one failed; the exit status is non-zero when any of them did.
 set -uo pipefail
 
+# CI may start this with no standard input at all; a tool opening a file would then get fd 0.
+{ : <&0; } 2>/dev/null || exec </dev/null
+
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root" || exit 1
 presets=(native native-asan win64 win32)

@@ -146,13 +146,18 @@ write_session_file() {
 exec 8>"$build_dir/wine-session.lock"
 flock -w 3600 8 || { nimbrel_log "another session of $build_dir does not end"; exit 1; }
 
-[ -n "${DISPLAY:-}" ] || start_xvfb || exit 1
+# A DISPLAY that no X server answers (a stale variable) is as good as none.
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  start_xvfb || exit 1
+fi
 nimbrel_prefix_ensure || { nimbrel_log "no usable prefix (see $build_dir/wine.log)"; exit 1; }
 start_wine || exit 1
 write_session_file
 export NIMBREL_WINE_SESSION=$$ NIMBREL_WINE_RUN=$here/wine-run
 
-# In the background so that a signal reaches the trap at once instead of after the command.
+# In the background so that a signal reaches the trap at once instead of after the command;
+# with the caller's input handed on explicitly, since background jobs would get /dev/null.
+{ : <&0; } 2>/dev/null || exec </dev/null
 "$@" <&0 8>&- &
 command_pid=$!
 wait "$command_pid"
