@@ -41,8 +41,9 @@ DWORD FrameStyle(const WindowDefinition& definition) {
 }
 
 // CreateWindowEx gives a window that is neither popup nor child a caption (and the edge that
-// goes with it) whatever it was asked for; the definition's bits are the ones that count.
-void ApplyExactStyle(HWND window, DWORD style, bool bareFrame) {
+// goes with it) whatever it was asked for, and makes it at least the smallest size a caption
+// needs; the definition's bits and size are the ones that count.
+void ApplyExactFrame(HWND window, DWORD style, bool bareFrame, const RECT& placement) {
   const DWORD visible = static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE)) & WS_VISIBLE;
   if (static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE)) != (style | visible)) {
     ::SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(style | visible));
@@ -50,8 +51,17 @@ void ApplyExactStyle(HWND window, DWORD style, bool bareFrame) {
   if (bareFrame && ::GetWindowLongA(window, GWL_EXSTYLE) != 0) {
     ::SetWindowLongA(window, GWL_EXSTYLE, 0);
   }
-  ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(window, nullptr, placement.left, placement.top, placement.right - placement.left,
+                 placement.bottom - placement.top,
+                 SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Centred on the primary screen at the definition's outer size.
+RECT CentredPlacement(const WindowDefinition& definition) {
+  const SIZE screen = ScreenSize();
+  const LONG left = (screen.cx - definition.width) / 2;
+  const LONG top = (screen.cy - definition.height) / 2;
+  return {left, top, left + definition.width, top + definition.height};
 }
 
 // The shell broadcasts this when it starts again, e.g. after Explorer crashed.
@@ -114,14 +124,13 @@ std::shared_ptr<Win32Window> Win32Window::Realise(WindowRegistry& registry,
 bool Win32Window::CreateFrame() {
   const char* className = FrameClass(definition_.buttonFaceBackground, Procedure);
   if (!className) return false;
-  const SIZE screen = ScreenSize();
+  const RECT placement = CentredPlacement(definition_);
   const DWORD style = FrameStyle(definition_);
-  ::CreateWindowExA(0, className, definition_.caption.c_str(), style,
-                    (screen.cx - definition_.width) / 2, (screen.cy - definition_.height) / 2,
+  ::CreateWindowExA(0, className, definition_.caption.c_str(), style, placement.left, placement.top,
                     definition_.width, definition_.height, registry_.ToolWindow(), nullptr,
                     ::GetModuleHandleA(nullptr), this);
   if (!hwnd_) return false;
-  ApplyExactStyle(hwnd_, style, definition_.frame == Frame::kNone);
+  ApplyExactFrame(hwnd_, style, definition_.frame == Frame::kNone, placement);
   SetIcons();
   SetRegion();
   return true;
@@ -245,6 +254,10 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
       return 0;
     case WM_ENDSESSION:
       if (wParam) Raise(MakeEvent(EventKind::kSessionEnding));
+      return 0;
+    case WM_GETMINMAXINFO:
+      // No smallest size: the definitions' sizes are exact, and nothing here is resizable.
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {0, 0};
       return 0;
     case WM_CLOSE:
       OnClose();

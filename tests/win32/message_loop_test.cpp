@@ -96,6 +96,35 @@ TEST_F(MessageLoopTest, EscapeFirstClosesADroppedComboList) {
   EXPECT_FALSE(window->IsOpen());
 }
 
+TEST_F(MessageLoopTest, KeysChooseARowInADroppedListOfADialog) {
+  for (const bool dialog : {true, false}) {
+    ControlDefinition combo = MakeControl(1, ControlKind::kComboBox, {5, 5, 120, 20});
+    combo.style = style::kDropDown | style::kSort;
+    combo.listHeight = 120;
+    combo.tabStop = true;
+    test::EventLog log;
+    Text chosen;
+    WindowDefinition definition = dialog ? Dialog({combo}) : MakeWindow(200, 200, {combo});
+    const auto window = Open(definition, {{EventKind::kRowChosen, 1, [&](const Event& event) {
+                                             chosen = event.window->GetText(1);
+                                             log.events.push_back(event);
+                                           }}});
+    window->Show();
+    const HWND hwnd = Hwnd(window->Handle());
+    for (const char* row : {"a", "b", "c"}) window->AddListRow(1, row);
+    window->SetText(1, "a");
+    ::SetForegroundWindow(hwnd);
+    ::SetFocus(::GetDlgItem(hwnd, 1));
+    ::SendMessageA(::GetDlgItem(hwnd, 1), CB_SHOWDROPDOWN, TRUE, 0);
+    PostKey(::GetFocus(), VK_DOWN);
+    PostKey(::GetFocus(), VK_RETURN);
+    RunQueuedMessages();
+    EXPECT_EQ(log.events.size(), 1u) << "dialog " << dialog;
+    EXPECT_EQ(chosen, "b") << "dialog " << dialog;
+    EXPECT_FALSE(::SendMessageA(::GetDlgItem(hwnd, 1), CB_GETDROPPEDSTATE, 0, 0));
+  }
+}
+
 TEST_F(MessageLoopTest, TabMovesThroughADialogAndEnterMeansNothing) {
   ControlDefinition first = MakeControl(IDOK, ControlKind::kPushButton, {5, 5, 80, 24}, "1");
   ControlDefinition second = MakeControl(7, ControlKind::kPushButton, {5, 40, 80, 24}, "2");

@@ -67,6 +67,20 @@ TEST_F(RealisationTest, BareFrameHasExactlyTheDefinitionsStyleCentredAndOwned) {
   EXPECT_EQ(StyleOf(owner) & WS_VISIBLE, 0);
 }
 
+TEST_F(RealisationTest, SmallWindowsKeepTheirExactSize) {
+  // Smaller than what a captioned window may be; neither frame has a resizing border.
+  for (const Frame frame : {Frame::kNone, Frame::kFixedDialog}) {
+    WindowDefinition definition = MakeWindow(60, 20);
+    definition.frame = frame;
+    const auto window = Create(definition);
+    RECT rect{};
+    ::GetWindowRect(Hwnd(window->Handle()), &rect);
+    EXPECT_EQ(rect.right - rect.left, 60);
+    EXPECT_EQ(rect.bottom - rect.top, 20);
+    EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - 60) / 2);
+  }
+}
+
 TEST_F(RealisationTest, FixedDialogHasACaptionAndACloseBoxOnly) {
   WindowDefinition definition = MakeWindow(300, 200);
   definition.frame = Frame::kFixedDialog;
