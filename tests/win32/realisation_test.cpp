@@ -410,6 +410,9 @@ TEST_F(RealisationTest, DesktopHandsWindowHandlesThroughUnchanged) {
   const auto host = Create(MakeWindow(300, 300));
   desktop_.SetWindowParent(handle, host->Handle());
   EXPECT_EQ(::GetAncestor(Hwnd(handle), GA_PARENT), Hwnd(host->Handle()));
+  desktop_.SetWindowParent(handle, 0);
+  EXPECT_EQ(::GetAncestor(Hwnd(handle), GA_PARENT), ::GetDesktopWindow());
+  EXPECT_TRUE(window->IsOpen());
   EXPECT_EQ(desktop_.FindDesktopHost(), static_cast<NativeHandle>(0)) << "Wine has no Progman";
 }
 
