@@ -25,7 +25,8 @@ session_file=$build_dir/wine-session.env
 # joined rather than duplicated: one prefix cannot have two wineservers.
 if ! nimbrel_in_session "$build_dir" && [ -f "$session_file" ]; then
   { read -r owner && read -r owner_display; } <"$session_file"
-  if kill -0 "${owner:-0}" 2>/dev/null; then
+  # The file outlives a session that was killed outright, and its pid may have been reused.
+  if grep -qs session.sh "/proc/${owner:-0}/cmdline"; then
     export NIMBREL_WINE_SESSION=$owner DISPLAY=$owner_display NIMBREL_BUILD_DIR=$build_dir
   fi
 fi
