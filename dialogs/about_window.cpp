@@ -7,10 +7,10 @@ using namespace about_window;
 namespace about_window {
 namespace {
 
-// The contact details shown in the window.
-const Text kContactAddress = "nimbrel@example.com";
+// The contact details; each fits its label at the bold or GUI font.
+const Text kContactAddress = "hi@nimb.re";
 const Text kAuthorName = "\xE1\xB0\xB4\xA8";  // 岚川
-const Text kMessengerNumber = "602612110";
+const Text kMessengerNumber = "2612110";
 
 const Text kBoldFace = "\xCB\xCE\xCC\xE5";  // 宋体
 constexpr int kBoldHeight = -12;
