@@ -4,6 +4,7 @@
 //   nimbrel_inspector title HEX      the windows whose title bytes are HEX
 //   nimbrel_inspector children HWND  the child windows of HWND, with their control state
 //   nimbrel_inspector menu           the popup menus open right now, item by item
+//   nimbrel_inspector focus          the foreground window and its thread's focus and menu
 //   nimbrel_inspector make-progman   a "Progman" window for the widget to embed itself into;
 //                                    prints its handle, then lives until it is killed
 
@@ -28,6 +29,8 @@ constexpr char kDesktopHostClass[] = "Progman";
 constexpr char kDesktopHostTitle[] = "Program Manager";
 constexpr char kPopupMenuClass[] = "#32768";
 constexpr int kTextCapacity = 1024;
+// A window that does not answer within this time is reported without its text.
+constexpr UINT kAnswerTimeoutMs = 2000;
 // A menu handle of another process is not always readable; this says so instead of a count.
 constexpr int kUnreadableMenu = -1;
 
@@ -41,6 +44,9 @@ class JsonLine {
   JsonLine& Flag(const char* key, bool value) { return Raw(key, value ? "true" : "false"); }
   JsonLine& Null(const char* key) { return Raw(key, "null"); }
   JsonLine& String(const char* key, const std::string& value) { return Raw(key, Quote(value)); }
+  JsonLine& Pair(const char* key, long first, long second) {
+    return Raw(key, "[" + std::to_string(first) + "," + std::to_string(second) + "]");
+  }
   JsonLine& Rect(const char* key, const RECT& rect) {
     return Raw(key, "[" + std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
                         std::to_string(rect.right) + "," + std::to_string(rect.bottom) + "]");
@@ -93,10 +99,15 @@ std::string FromHex(const std::string& hex) {
   return bytes;
 }
 
+// GetWindowText does not ask another process's controls for their text; WM_GETTEXT does.
 std::string WindowText(HWND window) {
   char text[kTextCapacity] = {};
-  const int length = GetWindowTextA(window, text, kTextCapacity);
-  return std::string(text, length > 0 ? length : 0);
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, kTextCapacity, reinterpret_cast<LPARAM>(text),
+                           SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &length)) {
+    return std::string();
+  }
+  return std::string(text, length);
 }
 
 std::string ClassName(HWND window) {
@@ -150,9 +161,11 @@ void AddGeometry(JsonLine& line, HWND window) {
   GetWindowRect(window, &rect);
   RECT client = {};
   GetClientRect(window, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
   line.Rect("rect", rect)
-      .Raw("client",
-           "[" + std::to_string(client.right) + "," + std::to_string(client.bottom) + "]");
+      .Pair("client", client.right, client.bottom)
+      .Pair("client_origin", origin.x, origin.y);
 }
 
 JsonLine DescribeWindow(HWND window) {
@@ -207,7 +220,7 @@ std::vector<HWND> WindowsToList() {
   for (HWND window : topLevel) {
     if (ClassName(window) != kDesktopHostClass) continue;
     for (HWND child : ChildWindows(window)) {
-      if (GetParent(child) == window) windows.push_back(child);
+      if (GetAncestor(child, GA_PARENT) == window) windows.push_back(child);
     }
   }
   return windows;
@@ -297,6 +310,25 @@ int ListOpenMenus() {
   return 0;
 }
 
+// Where the keyboard goes: xdotool types into whatever Wine made the foreground.
+int ReportFocus() {
+  const HWND foreground = GetForegroundWindow();
+  GUITHREADINFO thread = {};
+  thread.cbSize = sizeof thread;
+  const DWORD threadId = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+  const bool known = threadId && GetGUIThreadInfo(threadId, &thread);
+  JsonLine line;
+  line.Handle("foreground", foreground)
+      .Number("pid", foreground ? ProcessOf(foreground) : 0)
+      .Handle("active", known ? thread.hwndActive : nullptr)
+      .Handle("focus", known ? thread.hwndFocus : nullptr)
+      .Handle("capture", known ? thread.hwndCapture : nullptr)
+      .Handle("menu_owner", known ? thread.hwndMenuOwner : nullptr)
+      .Flag("in_menu", known && (thread.flags & GUI_INMENUMODE))
+      .Print();
+  return 0;
+}
+
 LRESULT CALLBACK DesktopHostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -310,10 +342,11 @@ int RunDesktopHost() {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   // Like the shell's own: covers the screen, stays behind everything, owns no taskbar button.
-  UniqueWindow host(CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kDesktopHostClass,
-                                    kDesktopHostTitle, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0,
-                                    0, width, height, nullptr, nullptr, windowClass.hInstance,
-                                    nullptr));
+  // Not WS_EX_NOACTIVATE: under Wine without a window manager an embedded widget would then
+  // open its menu but never see the keys typed into it.
+  UniqueWindow host(CreateWindowExA(WS_EX_TOOLWINDOW, kDesktopHostClass, kDesktopHostTitle,
+                                    WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height,
+                                    nullptr, nullptr, windowClass.hInstance, nullptr));
   if (!host) return 1;
   SetWindowPos(host.get(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   DescribeWindow(host.get()).Print();
@@ -326,9 +359,10 @@ int RunDesktopHost() {
 }
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: nimbrel_inspector windows [PID] | title HEX | children HWND | menu | "
-               "make-progman\n");
+  std::fprintf(
+      stderr,
+      "usage: nimbrel_inspector windows [PID] | title HEX | children HWND | menu | focus | "
+      "make-progman\n");
   return 2;
 }
 
@@ -341,6 +375,7 @@ int main(int argc, char** argv) {
   if (mode == "title" && argc > 2) return ListWindowsTitled(argv[2]);
   if (mode == "children" && argc > 2) return ListChildren(argv[2]);
   if (mode == "menu") return ListOpenMenus();
+  if (mode == "focus") return ReportFocus();
   if (mode == "make-progman") return RunDesktopHost();
   return Usage();
 }
