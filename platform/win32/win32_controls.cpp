@@ -84,6 +84,16 @@ void SpaceListRows(HWND combo, int extraRowHeight) {
   }
 }
 
+// The common controls' version 6 drop a list of at least 30 rows whatever the box's height,
+// which would hang the province list far below the dialog: keep it within the given height.
+void LimitDroppedList(HWND combo, int listHeight) {
+  RECT closed{};
+  const LRESULT rowHeight = ::SendMessageA(combo, CB_GETITEMHEIGHT, 0, 0);
+  if (listHeight <= 0 || rowHeight <= 0 || !::GetWindowRect(combo, &closed)) return;
+  const int rows = (listHeight - (closed.bottom - closed.top) - 2) / static_cast<int>(rowHeight);
+  ::SendMessageA(combo, CB_SETMINVISIBLE, rows > 0 ? rows : 1, 0);
+}
+
 void SetUpSlider(HWND slider, const SliderRange& range) {
   ::SendMessageA(slider, TBM_SETRANGE, TRUE, MAKELPARAM(range.minimum, range.maximum));
   ::SendMessageA(slider, TBM_SETLINESIZE, 0, range.lineSize);
@@ -124,7 +134,10 @@ HWND CreateControlWindow(HWND parent, const ControlDefinition& control, const RE
       creationData);
   if (!window) return nullptr;
   ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (control.kind == ControlKind::kComboBox) SpaceListRows(window, control.extraRowHeight);
+  if (control.kind == ControlKind::kComboBox) {
+    SpaceListRows(window, control.extraRowHeight);
+    LimitDroppedList(window, control.listHeight);
+  }
   if (control.kind == ControlKind::kSlider) SetUpSlider(window, control.slider);
   return window;
 }

@@ -287,6 +287,56 @@ TEST_F(RealisationTest, ComboListOpensToItsListHeightWithRowsOnePixelTaller) {
   EXPECT_GT(dropped.bottom - dropped.top, 100);
 }
 
+// The program's manifest brings in the common controls' version 6, whose drop-down lists
+// ignore the box's height; the test exe has none of its own, so it activates the same one.
+class CommonControlsSix {
+ public:
+  CommonControlsSix() {
+    const std::string manifest = NIMBREL_SOURCE_DIR "/resources/nimbrel.manifest";
+    std::string windowsPath = "Z:" + manifest;
+    for (char& c : windowsPath) c = c == '/' ? '\\' : c;
+    ACTCTXA context{};
+    context.cbSize = sizeof(context);
+    context.lpSource = windowsPath.c_str();
+    context_ = ::CreateActCtxA(&context);
+    if (context_ != INVALID_HANDLE_VALUE) ::ActivateActCtx(context_, &cookie_);
+  }
+  ~CommonControlsSix() {
+    if (context_ == INVALID_HANDLE_VALUE) return;
+    ::DeactivateActCtx(0, cookie_);
+    ::ReleaseActCtx(context_);
+  }
+  bool active() const { return context_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE context_ = INVALID_HANDLE_VALUE;
+  ULONG_PTR cookie_ = 0;
+};
+
+TEST_F(RealisationTest, LongComboListDropsNoLowerThanItsListHeight) {
+  const CommonControlsSix controls;
+  ASSERT_TRUE(controls.active());
+  ControlDefinition combo = MakeControl(1, ControlKind::kComboBox, {5, 5, 120, 20});
+  combo.style = style::kDropDown | style::kSort;
+  combo.listHeight = 160;
+  combo.extraRowHeight = 1;
+  const auto window = Create(MakeWindow(200, 250, {combo}));
+  for (int row = 0; row < 40; ++row) window->AddListRow(1, "row " + std::to_string(row));
+  const HWND box = ::GetDlgItem(Hwnd(window->Handle()), 1);
+
+  ::SendMessageA(box, CB_SHOWDROPDOWN, TRUE, 0);
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof(parts);
+  ASSERT_TRUE(::GetComboBoxInfo(box, &parts));
+  RECT closed{};
+  RECT list{};
+  ::GetWindowRect(box, &closed);
+  ::GetWindowRect(parts.hwndList, &list);
+  ::SendMessageA(box, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_LE(list.bottom - closed.top, 160);
+  EXPECT_GT(list.bottom - list.top, 60);
+}
+
 TEST_F(RealisationTest, SliderTakesItsRangeStepsAndPosition) {
   ControlDefinition slider = MakeControl(1, ControlKind::kSlider, {5, 5, 150, 30});
   slider.slider = {10, 90, 40, 2, 20, 10};
