@@ -3,7 +3,7 @@
 namespace nimbrel::win32 {
 namespace {
 
-bool SameSpec(const FontSpec& one, const FontSpec& other) {
+bool SameFont(const FontSpec& one, const FontSpec& other) {
   return one.face == other.face && one.height == other.height && one.weight == other.weight;
 }
 
@@ -12,22 +12,22 @@ HFONT StockGuiFont() {
 }
 
 // `height` is passed as it stands: the definitions give the negative character height.
-UniqueFont CreateSpecFont(const FontSpec& spec) {
-  return UniqueFont(::CreateFontA(spec.height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+UniqueFont CreateFontFor(const FontSpec& font) {
+  return UniqueFont(::CreateFontA(font.height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  PROOF_QUALITY, DEFAULT_PITCH, spec.face.c_str()));
+                                  PROOF_QUALITY, DEFAULT_PITCH, font.face.c_str()));
 }
 
 }  // namespace
 
-HFONT ControlFonts::FontFor(const FontSpec& spec) {
-  if (spec.face.empty()) return StockGuiFont();
+HFONT ControlFonts::FontFor(const FontSpec& wanted) {
+  if (wanted.face.empty()) return StockGuiFont();
   for (const auto& [known, font] : fonts_) {
-    if (SameSpec(known, spec)) return font.get();
+    if (SameFont(known, wanted)) return font.get();
   }
-  UniqueFont font = CreateSpecFont(spec);
+  UniqueFont font = CreateFontFor(wanted);
   if (!font) return StockGuiFont();
-  fonts_.emplace_back(spec, std::move(font));
+  fonts_.emplace_back(wanted, std::move(font));
   return fonts_.back().second.get();
 }
 

@@ -14,9 +14,9 @@ namespace nimbrel::win32 {
 
 class ControlFonts {
  public:
-  // The stock GUI font for an empty face; otherwise one font per distinct spec, created on
-  // first use (falling back to the stock font when the system refuses it).
-  HFONT FontFor(const FontSpec& spec);
+  // The stock GUI font for an empty face; otherwise one font per distinct description, created
+  // on first use (falling back to the stock font when the system refuses it).
+  HFONT FontFor(const FontSpec& wanted);
   void Release() { fonts_.clear(); }
 
  private:
