@@ -11,6 +11,8 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine64 xvfb xdotool x11-utils imagemagick nasm fonts-wqy-microhei locales
   dpkg-dev python3
+  libcpp-httplib-dev nlohmann-json3-dev libcurl4-openssl-dev wrk chromium
+  clang libclang-rt-14-dev nsis zip unzip
 )
 
 missing=()
@@ -65,4 +67,51 @@ build_libjpeg() {
 }
 build_libjpeg x86_64-w64-mingw32
 build_libjpeg i686-w64-mingw32
+
+# The shipped exe is 32-bit and this kernel runs no 32-bit code: Wine's i386 half runs it
+# through qemu's user-mode emulation. Debian 12's own qemu is far too slow for Wine, so qemu
+# comes from bookworm-backports. Nothing here registers qemu with binfmt_misc (no systemd),
+# so this does. When that cannot be done the 32-bit runs are skipped, never passed.
+i386_status=$deps/i386-runtime
+binfmt=/proc/sys/fs/binfmt_misc
+i386_unavailable() {
+  echo "setup: no 32-bit runtime: $1; the i686 tests will be skipped"
+  echo "unavailable: $1" >"$i386_status"
+}
+setup_i386_runtime() {
+  if ! mountpoint -q "$binfmt" && ! mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null; then
+    i386_unavailable "binfmt_misc cannot be mounted"
+    return 0
+  fi
+  local sources=/etc/apt/sources.list.d/nimbrel-backports.sources
+  if ! dpkg --print-foreign-architectures | grep -qx i386 || [ ! -f "$sources" ]; then
+    echo "setup: adding bookworm-backports and the i386 architecture"
+    local mirror
+    mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
+    printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: %s\n' \
+      "${mirror:-http://deb.debian.org/debian}" /usr/share/keyrings/debian-archive-keyring.gpg >"$sources"
+    dpkg --add-architecture i386
+    apt-get update -qq
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  if ! /usr/bin/qemu-i386 --version 2>/dev/null | grep -qE 'version (9|[1-9][0-9])\.'; then
+    echo "setup: installing qemu-user from bookworm-backports"
+    apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
+  fi
+  if [ ! -e "$binfmt/qemu-i386" ]; then
+    local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+    local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+    if ! printf ':qemu-i386:M::%s:%s:/usr/bin/qemu-i386:F' "$magic" "$mask" >"$binfmt/register" 2>/dev/null; then
+      i386_unavailable "qemu-i386 cannot be registered with binfmt_misc"
+      return 0
+    fi
+  fi
+  if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+    echo "setup: installing wine32:i386"
+    apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
+  fi
+  echo ready >"$i386_status"
+}
+mkdir -p "$deps"
+setup_i386_runtime
 echo "setup: ready"
