@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/profile_store.h"
+#include "core/system_texts.h"
 #include "core/text.h"
 
 namespace nimbrel {
@@ -25,8 +26,5 @@ class RegionCatalogue {
   const ProfileStore& store_;
   Text profilePath_;
 };
-
-// The default of every catalogue read, and the fallback of city rows when SettingsWindow opens.
-inline const Text kDefaultProvince = "\xB0\xB2\xBB\xD5";  // 安徽
 
 }  // namespace nimbrel

@@ -2,6 +2,7 @@
 
 #include "core/conversions.h"
 #include "core/profile_access.h"
+#include "core/system_texts.h"
 
 namespace nimbrel {
 namespace {
@@ -16,8 +17,8 @@ struct SettingKey {
 
 // Load and save order, keys and defaults; the order is also the order of a new file.
 constexpr SettingKey kSettingKeys[] = {
-    {"province", "\xB0\xB2\xBB\xD5", &WidgetSettings::province},  // 安徽
-    {"city", "\xBB\xB4\xC4\xCF", &WidgetSettings::city},          // 淮南
+    {"province", kDefaultProvince, &WidgetSettings::province},
+    {"city", kDefaultCity, &WidgetSettings::city},
     {"system startup", "0", &WidgetSettings::systemStartup},
     {"tray", "1", &WidgetSettings::tray},
     {"refresh", "0", &WidgetSettings::refresh},

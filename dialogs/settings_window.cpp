@@ -1,6 +1,7 @@
 #include "dialogs/settings_window.h"
 
 #include "core/conversions.h"
+#include "core/system_texts.h"
 
 namespace nimbrel {
 
@@ -57,7 +58,7 @@ ControlDefinition Slider(ControlId id, ControlId group, SliderRange range) {
 
 WindowDefinition Definition() {
   WindowDefinition definition;
-  definition.caption = "\xCF\xB5\xCD\xB3\xC9\xE8\xD6\xC3";  // 系统设置
+  definition.caption = kSettingsCaption;
   definition.frame = Frame::kFixedDialog;
   definition.width = 205;
   definition.height = 213;
@@ -69,19 +70,16 @@ WindowDefinition Definition() {
   valueLabel.container = kTransparencyGroup;
 
   definition.controls = {
-      CheckBox(kAutorunCheck, {10, 10, 136, 24},
-               "\xCF\xB5\xCD\xB3\xC6\xF4\xB6\xAF\xCA\xB1\xD4\xCB\xD0\xD0"),  // 系统启动时运行
-      CheckBox(
-          kTrayCheck, {10, 34, 136, 24},
-          "\xCF\xD4\xCA\xBE\xCF\xB5\xCD\xB3\xCD\xD0\xC5\xCC\xCD\xBC\xB1\xEA"),  // 显示系统托盘图标
-      Group(kCityGroup, {10, 58, 180, 48}, "\xB3\xC7\xCA\xD0"),                 // 城市
+      CheckBox(kAutorunCheck, {10, 10, 136, 24}, kSettingsAutorunCheck),
+      CheckBox(kTrayCheck, {10, 34, 136, 24}, kSettingsTrayCheck),
+      Group(kCityGroup, {10, 58, 180, 48}, kSettingsCityGroup),
       Combo(kProvinceCombo, {8, 20, 80, 20}, true),
       Combo(kCityCombo, {93, 20, 80, 20}, false),
-      Group(kTransparencyGroup, {10, 112, 180, 64}, "\xCD\xB8\xC3\xF7\xB6\xC8"),  // 透明度
+      Group(kTransparencyGroup, {10, 112, 180, 64}, kSettingsTransparencyGroup),
       Slider(kTransparencySlider, kTransparencyGroup, {50, 255, 255, 10, 5, 10}),
       valueLabel,
       // Below the window's bottom edge: never seen and without effect.
-      Group(kZoomGroup, {10, 308, 180, 48}, "\xCB\xF5\xB7\xC5"),  // 缩放
+      Group(kZoomGroup, {10, 308, 180, 48}, kSettingsZoomGroup),
       Slider(kZoomSlider, kZoomGroup, {1, 10, 1, 1, 5, 1}),
   };
   return definition;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/system_texts.h"
+
 namespace nimbrel::main_window {
 namespace {
 
@@ -35,18 +37,18 @@ std::vector<ControlDefinition> Controls() {
 
 std::vector<MenuItemDefinition> Menu() {
   return {
-      {"\xC5\xE4\xD6\xC3", 0, true, false},                   // 配置
-      {"\xCA\xD6\xB6\xAF\xCB\xA2\xD0\xC2", 1, false, false},  // 手动刷新
-      {"\xB6\xA8\xCA\xB1\xCB\xA2\xD0\xC2", 1, false, true},   // 定时刷新
+      {kMenuConfig, 0, true, false},
+      {kMenuManualRefresh, 1, false, false},
+      {kMenuTimedRefresh, 1, false, true},
       {"-", 1, false, false},
-      {"\xD7\xDC\xCA\xC7\xD7\xEE\xC7\xB0", 1, false, true},  // 总是最前
-      {"\xCA\xF3\xB1\xEA\xB4\xA9\xCD\xB8", 1, false, true},  // 鼠标穿透
-      {"\xC7\xB6\xC8\xEB\xD7\xC0\xC3\xE6", 1, false, true},  // 嵌入桌面
+      {kMenuAlwaysOnTop, 1, false, true},
+      {kMenuClickThrough, 1, false, true},
+      {kMenuDesktopEmbedding, 1, false, true},
       {"-", 1, false, false},
-      {"\xCF\xB5\xCD\xB3\xC9\xE8\xD6\xC3", 1, false, false},  // 系统设置
-      {"\xB9\xD8\xD3\xDA...", 1, false, false},               // 关于...
+      {kMenuSystemSettings, 1, false, false},
+      {kMenuAbout, 1, false, false},
       {"-", 1, false, false},
-      {"\xCD\xCB\xB3\xF6(X)", 1, false, false},  // 退出(X)
+      {kMenuExit, 1, false, false},
   };
 }
 

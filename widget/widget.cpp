@@ -4,6 +4,7 @@
 
 #include "core/conversions.h"
 #include "core/profile_access.h"
+#include "core/system_texts.h"
 #include "widget/main_window.h"
 #include "widget/weather_page.h"
 
@@ -11,8 +12,6 @@ namespace nimbrel {
 namespace {
 
 const Text kProgramName = "Nimbrel";
-const Text kCreationFailedMessage =
-    "\xCE\xDE\xB7\xA8\xB4\xB4\xBD\xA8\xD6\xF7\xB4\xB0\xBF\xDA\xA1\xA3";  // 无法创建主窗口。
 constexpr int kCreationFailedExitCode = -1;
 
 using namespace main_window;

@@ -5,6 +5,8 @@
 #include <map>
 #include <tuple>
 
+#include "tests/test_texts.h"
+
 namespace nimbrel {
 namespace {
 
@@ -26,8 +28,6 @@ class MapStore final : public ProfileStore {
   mutable int reads = 0;
 };
 
-const Text kAnhui = "\xB0\xB2\xBB\xD5";
-
 TEST(RegionCatalogueTest, ProvincesInKeyOrderWithDefaultsForMissingKeys) {
   MapStore store;
   store.values = {{{"province", "count"}, "10"},
@@ -43,7 +43,7 @@ TEST(RegionCatalogueTest, ProvincesInKeyOrderWithDefaultsForMissingKeys) {
 }
 
 TEST(RegionCatalogueTest, CountsThatMeanNoEntries) {
-  for (const Text count : {"", "abc", "0", "-3", "\xB0\xB2\xBB\xD5"}) {
+  for (const Text& count : {Text(), Text("abc"), Text("0"), Text("-3"), kAnhui}) {
     MapStore store;
     store.values = {{{"province", "count"}, count}, {{"province", "1"}, "a"}};
     EXPECT_TRUE(RegionCatalogue(store, "P\\boot.ini").ReadProvinceNames().empty()) << count;

@@ -1,6 +1,7 @@
 #include "tests/native/widget_fixture.h"
 
 #include "dialogs/settings_window.h"
+#include "tests/test_texts.h"
 #include "widget/main_window.h"
 
 namespace nimbrel::testing {
@@ -8,12 +9,7 @@ namespace {
 
 using namespace settings_window;
 
-const std::string kAnhui = "\xB0\xB2\xBB\xD5";    // 安徽
-const std::string kHuainan = "\xBB\xB4\xC4\xCF";  // 淮南
-const std::string kHefei = "\xBA\xCF\xB7\xCA";    // 合肥
-const std::string kBeijing = "\xB1\xB1\xBE\xA9";  // 北京
-const std::string kHaidian = "\xBA\xA3\xB5\xED";  // 海淀
-const std::string kTibet = "\xCE\xF7\xB2\xD8";    // 西藏, listed without a section
+// Tibet (kTibet) is listed without a section.
 
 // A catalogue with the faults a hand-edited file has: a count above its keys, a province
 // without a section, a city section with a gap.

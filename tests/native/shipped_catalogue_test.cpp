@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/test_texts.h"
+
 namespace {
 
 const char kCataloguePath[] = NIMBREL_SOURCE_DIR "/resources/boot.ini";
@@ -178,9 +180,8 @@ TEST(ShippedCatalogueBytes, IsGbkThroughout) {
   for (size_t i = 0; i < data.size(); ++i) {
     const auto lead = static_cast<unsigned char>(data[i]);
     if (lead < 0x80) continue;
-    ASSERT_TRUE(lead >= 0x81 && lead <= 0xFE)
-        << "byte 0x" << std::hex << int(lead) << " at offset " << std::dec << i
-        << " cannot start a GBK character";
+    ASSERT_TRUE(lead >= 0x81 && lead <= 0xFE) << "byte 0x" << std::hex << int(lead) << " at offset "
+                                              << std::dec << i << " cannot start a GBK character";
     ASSERT_LT(i + 1, data.size()) << "file ends inside a double-byte character";
     const auto trail = static_cast<unsigned char>(data[++i]);
     ASSERT_TRUE((trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFE))
@@ -259,14 +260,14 @@ TEST_F(ShippedCatalogue, ListsAll34ProvinceLevelDivisionsEachWithItsCapitalFirst
   // (division, capital) in UTF-8; the municipalities and SARs lead with
   // the city as a whole.
   static const std::pair<const char*, const char*> kCapitals[] = {
-      {"安徽", "合肥"},     {"北京", "北京"},   {"重庆", "重庆"},   {"福建", "福州"},
-      {"甘肃", "兰州"},     {"广东", "广州"},   {"广西", "南宁"},   {"贵州", "贵阳"},
-      {"海南", "海口"},     {"河北", "石家庄"}, {"河南", "郑州"},   {"黑龙江", "哈尔滨"},
-      {"湖北", "武汉"},     {"湖南", "长沙"},   {"吉林", "长春"},   {"江苏", "南京"},
+      {"安徽", "合肥"},     {"北京", "北京"},   {"重庆", "重庆"},       {"福建", "福州"},
+      {"甘肃", "兰州"},     {"广东", "广州"},   {"广西", "南宁"},       {"贵州", "贵阳"},
+      {"海南", "海口"},     {"河北", "石家庄"}, {"河南", "郑州"},       {"黑龙江", "哈尔滨"},
+      {"湖北", "武汉"},     {"湖南", "长沙"},   {"吉林", "长春"},       {"江苏", "南京"},
       {"江西", "南昌"},     {"辽宁", "沈阳"},   {"内蒙古", "呼和浩特"}, {"宁夏", "银川"},
-      {"青海", "西宁"},     {"山东", "济南"},   {"山西", "太原"},   {"陕西", "西安"},
-      {"上海", "上海"},     {"四川", "成都"},   {"天津", "天津"},   {"西藏", "拉萨"},
-      {"新疆", "乌鲁木齐"}, {"云南", "昆明"},   {"浙江", "杭州"},   {"香港", "香港"},
+      {"青海", "西宁"},     {"山东", "济南"},   {"山西", "太原"},       {"陕西", "西安"},
+      {"上海", "上海"},     {"四川", "成都"},   {"天津", "天津"},       {"西藏", "拉萨"},
+      {"新疆", "乌鲁木齐"}, {"云南", "昆明"},   {"浙江", "杭州"},       {"香港", "香港"},
       {"澳门", "澳门"},     {"台湾", "台北"},
   };
   std::set<std::string> expected;
@@ -319,21 +320,23 @@ TEST_F(ShippedCatalogue, EveryProvinceSectionIsACompleteListOfDistinctCities) {
 }
 
 TEST_F(ShippedCatalogue, AnhuiListsHuainan) {
-  // Written as GBK bytes so this does not lean on the converter above.
-  const IniSection* anhui = ini_->Find("\xb0\xb2\xbb\xd5");  // 安徽
+  // GBK bytes converted at build time, so this does not lean on the converter above.
+  const IniSection* anhui = ini_->Find(nimbrel::kAnhui);
   ASSERT_NE(anhui, nullptr);
   const std::vector<std::string> cities = NumberedList(*anhui, "[安徽]");
   ASSERT_FALSE(cities.empty());
-  EXPECT_EQ(cities.front(), "\xba\xcf\xb7\xca");  // 合肥
+  EXPECT_EQ(cities.front(), nimbrel::kHefei);
   bool found = false;
-  for (const auto& c : cities) found = found || c == "\xbb\xb4\xc4\xcf";  // 淮南
+  for (const auto& c : cities) found = found || c == nimbrel::kHuainan;
   EXPECT_TRUE(found) << "[安徽] does not list 淮南";
 }
 
 uint32_t Le16(const std::string& d, size_t at) {
   return static_cast<unsigned char>(d[at]) | static_cast<unsigned char>(d[at + 1]) << 8;
 }
-uint32_t Le32(const std::string& d, size_t at) { return Le16(d, at) | Le16(d, at + 2) << 16; }
+uint32_t Le32(const std::string& d, size_t at) {
+  return Le16(d, at) | Le16(d, at + 2) << 16;
+}
 uint32_t Be16(const std::string& d, size_t at) {
   return static_cast<unsigned char>(d[at]) << 8 | static_cast<unsigned char>(d[at + 1]);
 }
@@ -370,8 +373,8 @@ TEST(ShippedPictures, IconIsOne128PixelTrueColourImageWithRealAlpha) {
   for (int row = 0; row < 128; ++row) {
     for (int x = 0; x < 128; ++x) {
       const auto alpha = static_cast<unsigned char>(ico[xor_at + (row * 128 + x) * 4 + 3]);
-      const bool masked = (static_cast<unsigned char>(ico[and_at + row * 16 + x / 8]) &
-                           (0x80 >> (x % 8))) != 0;
+      const bool masked =
+          (static_cast<unsigned char>(ico[and_at + row * 16 + x / 8]) & (0x80 >> (x % 8))) != 0;
       (alpha == 0 ? transparent : alpha == 255 ? opaque : partial)++;
       if (masked != (alpha == 0)) ++mask_mismatches;
     }

@@ -1,12 +1,13 @@
 #include "tests/native/widget_fixture.h"
 
+#include "core/system_texts.h"
+#include "tests/test_texts.h"
 #include "widget/main_window.h"
 
 namespace nimbrel::testing {
 namespace {
 
 using main_window::kExit;
-const std::string kHuainan = "\xBB\xB4\xC4\xCF";  // 淮南
 const std::string kDefaultAddress = "http://wap.soso.com/tb.q?cid=tb.tq&cin=&city=" + kHuainan;
 
 class LifecycleTest : public WidgetFixture {};
@@ -44,7 +45,7 @@ TEST_F(LifecycleTest, ExitSavesElevenKeysRemovesIconAndTearsDownInOrder) {
             }),
             0);
   const fake::CallLog expected = {
-      "Write(set,province,\xB0\xB2\xBB\xD5)",
+      "Write(set,province," + kAnhui + ")",
       "Write(set,city," + kHuainan + ")",
       "Write(set,system startup,0)",
       "Write(set,tray,1)",
@@ -63,7 +64,7 @@ TEST_F(LifecycleTest, ExitSavesElevenKeysRemovesIconAndTearsDownInOrder) {
       "Exit(0)",
   };
   EXPECT_EQ(CallsAfter("w1.PopupMenuAtCursor(0)"), expected);
-  EXPECT_EQ(ReadBootIni(), "[set]\r\nprovince=\xB0\xB2\xBB\xD5\r\ncity=" + kHuainan +
+  EXPECT_EQ(ReadBootIni(), "[set]\r\nprovince=" + kAnhui + "\r\ncity=" + kHuainan +
                                "\r\nsystem startup=0\r\ntray=1\r\nrefresh=0\r\ntransparent=200\r\n"
                                "mouse penetrate=0\r\ndesktop=0\r\nforme=0\r\ntop=\r\nleft=\r\n");
 }
@@ -91,25 +92,23 @@ class EndingTest : public WidgetFixture, public ::testing::WithParamInterface<En
 };
 
 TEST_P(EndingTest, EveryWayOfEndingSavesOnceInPlace) {
-  const std::string hefei = "\xBA\xCF\xB7\xCA";  // 合肥
-  const std::string anhui = "\xB0\xB2\xBB\xD5";
-  WriteBootIni("[set]\r\ncity=" + hefei +
+  WriteBootIni("[set]\r\ncity=" + kHefei +
                "\r\nzoom=3\r\nrefresh=1\r\ntop=40\r\nleft=-6\r\n"
                "[province]\r\ncount=1\r\n1=" +
-               anhui + "\r\n");
+               kAnhui + "\r\n");
   EXPECT_EQ(RunProgram([&] { End(Main()); }), 0);
   // The teardown destroys MainWindow again: its destroy event must not save a second time.
   EXPECT_EQ(Count("Write(set,"), 11);
   EXPECT_EQ(Count("w1.RemoveTrayIcon"), 1);
   EXPECT_EQ(log.back(), "Exit(0)");
-  EXPECT_EQ(ReadBootIni(), "[set]\r\ncity=" + hefei +
+  EXPECT_EQ(ReadBootIni(), "[set]\r\ncity=" + kHefei +
                                "\r\nzoom=3\r\nrefresh=1\r\ntop=40\r\nleft=-6\r\n"
                                "province=" +
-                               anhui +
+                               kAnhui +
                                "\r\nsystem startup=0\r\ntray=1\r\ntransparent=200\r\n"
                                "mouse penetrate=0\r\ndesktop=0\r\nforme=0\r\n"
                                "[province]\r\ncount=1\r\n1=" +
-                               anhui + "\r\n");
+                               kAnhui + "\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllEndings, EndingTest,
@@ -138,9 +137,7 @@ TEST_F(LifecycleTest, MainWindowThatCannotBeCreatedEndsWithMinusOneAndSavesNothi
   EXPECT_EQ(RunProgram(), -1);
   EXPECT_EQ(
       CallsAfter("CreateWindow failed"),
-      (fake::CallLog{"ShowErrorMessage(\xCE\xDE\xB7\xA8\xB4\xB4\xBD\xA8\xD6\xF7\xB4\xB0\xBF\xDA"
-                     "\xA1\xA3)",
-                     "Exit(-1)"}));
+      (fake::CallLog{"ShowErrorMessage(" + std::string(kCreationFailedMessage) + ")", "Exit(-1)"}));
   EXPECT_EQ(Count("Write("), 0);
   EXPECT_FALSE(std::filesystem::exists(BootIniPath()));
 }

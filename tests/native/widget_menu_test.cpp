@@ -1,5 +1,6 @@
 #include "tests/native/widget_fixture.h"
 
+#include "core/system_texts.h"
 #include "widget/main_window.h"
 
 namespace nimbrel::testing {
@@ -7,10 +8,10 @@ namespace {
 
 using namespace main_window;
 
-const std::string kTimed = "\xB6\xA8\xCA\xB1\xCB\xA2\xD0\xC2";
-const std::string kOnTop = "\xD7\xDC\xCA\xC7\xD7\xEE\xC7\xB0";
-const std::string kThrough = "\xCA\xF3\xB1\xEA\xB4\xA9\xCD\xB8";
-const std::string kEmbed = "\xC7\xB6\xC8\xEB\xD7\xC0\xC3\xE6";
+const std::string kTimed = kMenuTimedRefresh;
+const std::string kOnTop = kMenuAlwaysOnTop;
+const std::string kThrough = kMenuClickThrough;
+const std::string kEmbed = kMenuDesktopEmbedding;
 
 // Runs the program with `stored` as section "set", lets the user choose `items` one after
 // the other from the widget's menu, and returns the calls each choice made.
@@ -44,17 +45,9 @@ class MenuTest : public WidgetFixture {
 TEST_F(MenuTest, PopupShowsTheElevenItemsWithCurrentMarks) {
   WriteBootIni("[set]\r\nrefresh=1\r\nforme=1\r\n");
   EXPECT_EQ(RunProgram([&] { Main().PressRight(); }), 0);
-  const std::vector<std::string> expected = {"\xCA\xD6\xB6\xAF\xCB\xA2\xD0\xC2",
-                                             "*" + kTimed,
-                                             "-",
-                                             "*" + kOnTop,
-                                             kThrough,
-                                             kEmbed,
-                                             "-",
-                                             "\xCF\xB5\xCD\xB3\xC9\xE8\xD6\xC3",
-                                             "\xB9\xD8\xD3\xDA...",
-                                             "-",
-                                             "\xCD\xCB\xB3\xF6(X)"};
+  const std::vector<std::string> expected = {
+      kMenuManualRefresh,  "*" + kTimed, "-", "*" + kOnTop, kThrough, kEmbed, "-",
+      kMenuSystemSettings, kMenuAbout,   "-", kMenuExit};
   EXPECT_EQ(Main().lastPopup(), expected);
 }
 

@@ -1,5 +1,6 @@
 #include "tests/native/widget_fixture.h"
 
+#include "tests/test_texts.h"
 #include "widget/main_window.h"
 
 namespace nimbrel::testing {
@@ -31,8 +32,6 @@ TEST_P(StartStateTest, AppliesStoredStateInOrder) {
     for (const std::string& call : start) EXPECT_NE(call.rfind(prefix, 0), 0u) << call;
   }
 }
-
-const std::string kAnhui = "\xB0\xB2\xBB\xD5";
 
 INSTANTIATE_TEST_SUITE_P(
     StoredStates, StartStateTest,

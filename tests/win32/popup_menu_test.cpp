@@ -8,34 +8,26 @@
 #include <string>
 #include <vector>
 
+#include "core/system_texts.h"
+#include "tests/test_texts.h"
+
 namespace nimbrel::win32 {
 namespace {
 
-const char kSettings[] = "\xC5\xE4\xD6\xC3";                      // 配置
-const char kRefreshNow[] = "\xCA\xD6\xB6\xAF\xCB\xA2\xD0\xC2";    // 手动刷新
-const char kRefreshTimed[] = "\xB6\xA8\xCA\xB1\xCB\xA2\xD0\xC2";  // 定时刷新
-const char kFiveMinutes[] = "5\xB7\xD6\xD6\xD3";                  // 5分钟
-const char kTenMinutes[] = "10\xB7\xD6\xD6\xD3";                  // 10分钟
-const char kAlwaysOnTop[] = "\xD7\xDC\xCA\xC7\xD7\xEE\xC7\xB0";   // 总是最前
-const char kHiddenItem[] = "\xD2\xFE\xB2\xD8\xCF\xEE";            // 隐藏项
-const char kExit[] = "\xCD\xCB\xB3\xF6";                          // 退出
-const char kHelp[] = "\xB0\xEF\xD6\xFA";                          // 帮助
-const char kAbout[] = "\xB9\xD8\xD3\xDA";                         // 关于
-
 // The widget's menu: a hidden root whose children make the popup, one nested submenu.
 const std::vector<MenuItemDefinition> kMenu = {
-    {kSettings, 0, true},     // 0
-    {kRefreshNow, 1},         // 1
-    {kRefreshTimed, 1},       // 2
-    {kFiveMinutes, 2},        // 3
-    {kTenMinutes, 2},         // 4
+    {kMenuConfig, 0, true},   // 0
+    {kMenuManualRefresh, 1},  // 1
+    {kMenuTimedRefresh, 1},   // 2
+    {kFiveMinutesItem, 2},    // 3
+    {kTenMinutesItem, 2},     // 4
     {"-", 1},                 // 5
-    {kAlwaysOnTop, 1},        // 6
+    {kMenuAlwaysOnTop, 1},    // 6
     {kHiddenItem, 1, true},   // 7
     {"under the hidden", 2},  // 8
-    {kExit, 1},               // 9
-    {kHelp, 0},               // 10
-    {kAbout, 1},              // 11
+    {kExitItem, 1},           // 9
+    {kHelpItem, 0},           // 10
+    {kAboutItem, 1},          // 11
 };
 
 std::vector<bool> Checked(std::initializer_list<int> indices) {
@@ -90,14 +82,14 @@ void ExpectItems(HMENU menu, const std::vector<Expected>& expected) {
 TEST(BuildPopupMenuTest, ChildrenOfTheHiddenRootWithTicksSeparatorAndSubmenu) {
   const UniqueMenu popup = BuildPopupMenu(kMenu, Checked({3, 6}), 0);
   ASSERT_TRUE(popup);
-  ExpectItems(popup.get(), {{kRefreshNow, 20001, false, false, false},
-                            {kRefreshTimed, 0, false, false, true},
+  ExpectItems(popup.get(), {{kMenuManualRefresh, 20001, false, false, false},
+                            {kMenuTimedRefresh, 0, false, false, true},
                             {"", 20005, true, false, false},
-                            {kAlwaysOnTop, 20006, false, true, false},
-                            {kExit, 20009, false, false, false}});
+                            {kMenuAlwaysOnTop, 20006, false, true, false},
+                            {kExitItem, 20009, false, false, false}});
   const HMENU submenu = LookAt(popup.get(), 1).submenu;
-  ExpectItems(submenu, {{kFiveMinutes, 20003, false, true, false},
-                        {kTenMinutes, 20004, false, false, false}});
+  ExpectItems(submenu, {{kFiveMinutesItem, 20003, false, true, false},
+                        {kTenMinutesItem, 20004, false, false, false}});
 }
 
 TEST(BuildPopupMenuTest, TicksFollowTheCheckedList) {
@@ -115,7 +107,7 @@ TEST(BuildPopupMenuTest, TicksFollowTheCheckedList) {
 TEST(BuildPopupMenuTest, ALaterRootHasItsOwnChildren) {
   const UniqueMenu popup = BuildPopupMenu(kMenu, Checked({}), 10);
   ASSERT_TRUE(popup);
-  ExpectItems(popup.get(), {{kAbout, 20011, false, false, false}});
+  ExpectItems(popup.get(), {{kAboutItem, 20011, false, false, false}});
 }
 
 TEST(BuildPopupMenuTest, ItemsWithoutChildrenGiveNoMenu) {

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/win32/win32_process.h"
+#include "tests/test_texts.h"
 
 namespace nimbrel {
 namespace {
@@ -93,10 +94,10 @@ TEST(ProcessTest, ErrorMessageIsAnOkBoxTitledWithTheProgram) {
   win32::Win32Process process;
   SeenBox seen;
   std::thread answerer(AnswerMessageBox, ::GetCurrentThreadId(), &seen);
-  process.ShowErrorMessage("\xCE\xDE\xB7\xA8\xC1\xAC\xBD\xD3");  // 无法连接
+  process.ShowErrorMessage(kCannotConnectMessage);
   answerer.join();
   ASSERT_TRUE(seen.found);
-  EXPECT_EQ(seen.text, "\xCE\xDE\xB7\xA8\xC1\xAC\xBD\xD3");
+  EXPECT_EQ(seen.text, kCannotConnectMessage);
   EXPECT_EQ(seen.iconStyle & WS_VISIBLE, WS_VISIBLE) << "an error icon is shown";
 }
 

@@ -11,6 +11,7 @@
 #include "platform/win32/picture_box.h"
 #include "platform/win32/win32_desktop.h"
 #include "tests/win32/jpeg_fixtures.h"
+#include "tests/test_texts.h"
 #include "tests/win32/window_test_support.h"
 
 namespace nimbrel {
@@ -26,8 +27,6 @@ using test::StyleOf;
 constexpr DWORD kBareStyle = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
 constexpr int kMainWidth = 258;
 constexpr int kMainHeight = 194;
-const Text kSongTypeface = "\xCB\xCE\xCC\xE5";     // 宋体 in GBK
-const Text kSettingsCaption = "\xC9\xE8\xD6\xC3";  // 设置
 
 class RealisationTest : public ::testing::Test {
  protected:
@@ -84,7 +83,7 @@ TEST_F(RealisationTest, SmallWindowsKeepTheirExactSize) {
 TEST_F(RealisationTest, FixedDialogHasACaptionAndACloseBoxOnly) {
   WindowDefinition definition = MakeWindow(300, 200);
   definition.frame = Frame::kFixedDialog;
-  definition.caption = kSettingsCaption;
+  definition.caption = kSetupCaption;
   const auto window = Create(definition);
   const HWND hwnd = Hwnd(window->Handle());
 
@@ -94,7 +93,7 @@ TEST_F(RealisationTest, FixedDialogHasACaptionAndACloseBoxOnly) {
   EXPECT_EQ(style & kBareStyle, kBareStyle);
   char caption[32] = {};
   ::GetWindowTextA(hwnd, caption, sizeof(caption));
-  EXPECT_EQ(Text(caption), kSettingsCaption);
+  EXPECT_EQ(Text(caption), kSetupCaption);
 }
 
 TEST_F(RealisationTest, BackgroundIsButtonFaceOnlyWhenAskedFor) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/test_texts.h"
+
 namespace nimbrel::win32 {
 namespace {
 
@@ -314,9 +316,9 @@ TEST_F(TrayIconTest, FirstShowAddsSecondModifiesAndFreesTheOldIcon) {
   EXPECT_TRUE(tray.IsShown());
   const HICON first = Calls()[0].record.hIcon;
 
-  tray.Show(window_, otherImage_, "\xBA\xCF\xB7\xCA 25\xA1\xE6");
+  tray.Show(window_, otherImage_, kHefeiTemperatureTip);
   ASSERT_EQ(Calls().size(), 2u);
-  ExpectShowRecord(Calls()[1], NIM_MODIFY, "\xBA\xCF\xB7\xCA 25\xA1\xE6");
+  ExpectShowRecord(Calls()[1], NIM_MODIFY, kHefeiTemperatureTip);
   EXPECT_NE(Calls()[1].record.hIcon, first);
   EXPECT_FALSE(IsLiveIcon(first));
   EXPECT_EQ(LookAt(Calls()[1].record.hIcon)->firstPixel, kBlue);
@@ -365,7 +367,7 @@ TEST_F(TrayIconTest, TipIsCutAt62BytesEvenInsideACharacter) {
     std::string expected;
   };
   std::string doubleByte = "a";
-  for (int i = 0; i < 35; ++i) doubleByte += "\xB3\xC7";
+  for (int i = 0; i < 35; ++i) doubleByte += kCityCharacter;
   const Case cases[] = {
       {std::string(61, 'x'), std::string(61, 'x')},
       {std::string(62, 'y'), std::string(62, 'y')},

@@ -12,6 +12,7 @@
 #include "platform/win32/popup_menu.h"
 #include "platform/win32/tray_icon.h"
 #include "platform/win32/win32_desktop.h"
+#include "tests/test_texts.h"
 #include "tests/win32/window_test_support.h"
 
 namespace nimbrel {
@@ -230,19 +231,19 @@ TEST_F(WindowEventsTest, ChosenRowArrivesOnceTheEditShowsIt) {
                        seen = event.window->GetText(1);
                        log_.events.push_back(event);
                      }}});
-  for (const char* row : {"\xB1\xB1\xBE\xA9", "\xC9\xCF\xBA\xA3", "\xB9\xE3\xD6\xDD"}) {
+  for (const std::string& row : {kBeijing, kShanghai, kGuangzhou}) {
     window_->AddListRow(1, row);
   }
   // The combo box tells its parent first and copies the row into its edit field afterwards.
   ::SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(1, CBN_SELENDOK), reinterpret_cast<LPARAM>(Item(1)));
   EXPECT_TRUE(log_.events.empty()) << "raised before the edit field could change";
   const LRESULT row = ::SendMessageA(Item(1), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                     reinterpret_cast<LPARAM>("\xC9\xCF\xBA\xA3"));
+                                     reinterpret_cast<LPARAM>(kShanghai.c_str()));
   ::SendMessageA(Item(1), CB_SETCURSEL, static_cast<WPARAM>(row), 0);
 
   ASSERT_TRUE(test::PumpUntil([&] { return !log_.events.empty(); }));
   EXPECT_EQ(log_.events[0].kind, EventKind::kRowChosen);
-  EXPECT_EQ(seen, "\xC9\xCF\xBA\xA3");
+  EXPECT_EQ(seen, kShanghai);
 }
 
 TEST_F(WindowEventsTest, ComboListAndTextOfAnyLength) {
@@ -466,11 +467,11 @@ TEST_F(WindowEventsTest, DestroyedWindowStaysSafeToHold) {
 
 TEST_F(WindowEventsTest, WindowsOwnTextIsItsCaption) {
   Open({}, {});
-  window_->SetText(kWindowItself, "\xCC\xEC\xC6\xF8");
+  window_->SetText(kWindowItself, kWeatherCaption);
   char caption[16] = {};
   ::GetWindowTextA(hwnd_, caption, sizeof(caption));
-  EXPECT_STREQ(caption, "\xCC\xEC\xC6\xF8");
-  EXPECT_EQ(window_->GetText(kWindowItself), "\xCC\xEC\xC6\xF8");
+  EXPECT_STREQ(caption, kWeatherCaption.c_str());
+  EXPECT_EQ(window_->GetText(kWindowItself), kWeatherCaption);
 }
 
 TEST_F(WindowEventsTest, RestoreOrActivateBringsAMinimisedWindowBack) {
