@@ -1,10 +1,12 @@
 #include "platform/win32/picture_box.h"
 
 #include <memory>
+#include <string_view>
 
 #include "core/text.h"
 #include "platform/win32/jpeg_picture.h"
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/window_class.h"
 
 namespace nimbrel::win32 {
 namespace {
@@ -70,28 +72,20 @@ LRESULT CALLBACK PictureBoxProcedure(HWND box, UINT message, WPARAM wParam, LPAR
   return ::DefWindowProcA(box, message, wParam, lParam);
 }
 
-ATOM RegisteredClass() {
-  static const ATOM registered = [] {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = PictureBoxProcedure;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    return ::RegisterClassExA(&windowClass);
-  }();
-  return registered;
-}
-
 }  // namespace
 
 const char* PictureBoxClass() {
-  return RegisteredClass() ? kClassName : nullptr;
+  WindowClassDescription description;
+  description.name = kClassName;
+  description.procedure = PictureBoxProcedure;
+  description.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  return RegisteredWindowClass(description);
 }
 
 SIZE PictureBoxImageSize(HWND box) {
-  const bool isPictureBox = ::GetClassLongPtrA(box, GCW_ATOM) == RegisteredClass();
+  char className[sizeof(kClassName) + 1] = {};
+  ::GetClassNameA(box, className, sizeof(className));
+  const bool isPictureBox = std::string_view(className) == kClassName;
   const Picture* picture = isPictureBox ? PictureOf(box) : nullptr;
   return picture ? picture->size : SIZE{0, 0};
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/win32/window_class.h"
+
 namespace nimbrel::win32 {
 namespace {
 
@@ -92,18 +94,11 @@ LRESULT CALLBACK LabelProcedure(HWND label, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 const char* TransparentLabelClass() {
-  static const ATOM registered = [] {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = LabelProcedure;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = nullptr;
-    windowClass.lpszClassName = kClassName;
-    return ::RegisterClassExA(&windowClass);
-  }();
-  return registered ? kClassName : nullptr;
+  WindowClassDescription description;
+  description.name = kClassName;
+  description.procedure = LabelProcedure;
+  description.styles = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+  return RegisteredWindowClass(description);
 }
 
 }  // namespace nimbrel::win32

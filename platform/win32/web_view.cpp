@@ -7,13 +7,14 @@
 #include <algorithm>
 
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/window_class.h"
 #include "platform/win32/web_view_site.h"
 
 namespace nimbrel::win32 {
 
 namespace {
 
-constexpr wchar_t kContainerClass[] = L"NimbrelWebView";
+constexpr char kContainerClass[] = "NimbrelWebView";
 constexpr DWORD kContainerStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE;
 constexpr int kBrowserWindowId = 0xE900;
 constexpr int kSmallestFontSize = 0;
@@ -86,43 +87,36 @@ class HostedWebView final : public WebView {
 
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
   }
-  auto* view = reinterpret_cast<HostedWebView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!view) return DefWindowProcW(window, message, wParam, lParam);
+  auto* view = reinterpret_cast<HostedWebView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!view) return DefWindowProcA(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     view->ForgetContainer();
-    return DefWindowProcW(window, message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
   }
   return view->HandleMessage(window, message, wParam, lParam);
 }
 
-bool RegisterContainerClass() {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = ContainerProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  windowClass.lpszClassName = kContainerClass;
-  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-bool EnsureContainerClass() {
-  static const bool registered = RegisterContainerClass();
-  return registered;
+const char* ContainerClass() {
+  WindowClassDescription description;
+  description.name = kContainerClass;
+  description.procedure = ContainerProc;
+  description.styles = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+  description.background = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  return RegisteredWindowClass(description);
 }
 
 bool HostedWebView::CreateContainer(HWND parent, const RECT& bounds, int controlId, bool tabStop) {
-  if (!EnsureContainerClass()) return false;
+  const char* className = ContainerClass();
+  if (!className) return false;
   const DWORD style = kContainerStyle | (tabStop ? WS_TABSTOP : 0);
-  container_ = CreateWindowExW(0, kContainerClass, L"", style, bounds.left, bounds.top,
+  container_ = CreateWindowExA(0, className, "", style, bounds.left, bounds.top,
                                bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                               GetModuleHandleW(nullptr), this);
+                               GetModuleHandleA(nullptr), this);
   return container_ != nullptr;
 }
 
@@ -203,7 +197,7 @@ LRESULT HostedWebView::HandleMessage(HWND window, UINT message, WPARAM wParam, L
       CloseBrowser();
       return 0;
     default:
-      return DefWindowProcW(window, message, wParam, lParam);
+      return DefWindowProcA(window, message, wParam, lParam);
   }
 }
 

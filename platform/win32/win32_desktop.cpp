@@ -3,6 +3,7 @@
 #include "platform/win32/message_loop.h"
 #include "platform/win32/native_handle.h"
 #include "platform/win32/win32_window.h"
+#include "platform/win32/window_class.h"
 #include "platform/win32/window_services.h"
 
 namespace nimbrel::win32 {
@@ -11,17 +12,10 @@ namespace {
 constexpr char kToolClassName[] = "Nimbrel.Owner";
 
 const char* ToolWindowClass() {
-  static const ATOM registered = [] {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = ::DefWindowProcA;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = nullptr;
-    windowClass.lpszClassName = kToolClassName;
-    return ::RegisterClassExA(&windowClass);
-  }();
-  return registered ? kToolClassName : nullptr;
+  WindowClassDescription description;
+  description.name = kToolClassName;
+  description.procedure = ::DefWindowProcA;
+  return RegisteredWindowClass(description);
 }
 
 }  // namespace

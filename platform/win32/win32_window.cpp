@@ -5,6 +5,7 @@
 #include "platform/win32/popup_menu.h"
 #include "platform/win32/transparent_label.h"
 #include "platform/win32/win32_controls.h"
+#include "platform/win32/window_class.h"
 #include "platform/win32/window_messages.h"
 #include "platform/win32/window_services.h"
 #include "resources/resource_ids.h"
@@ -16,23 +17,16 @@ constexpr char kFaceClassName[] = "Nimbrel.Window";
 constexpr char kBareClassName[] = "Nimbrel.Window.Bare";
 constexpr DWORD kFixedDialogFrame = WS_CAPTION | WS_SYSMENU;
 
-ATOM RegisterFrameClass(const char* name, HBRUSH background, WNDPROC procedure) {
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = ::GetModuleHandleA(nullptr);
-  windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = background;
-  windowClass.lpszClassName = name;
-  return ::RegisterClassExA(&windowClass);
-}
-
 const char* FrameClass(bool buttonFaceBackground, WNDPROC procedure) {
-  static const ATOM face =
-      RegisterFrameClass(kFaceClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), procedure);
-  static const ATOM bare = RegisterFrameClass(kBareClassName, nullptr, procedure);
-  if (buttonFaceBackground) return face ? kFaceClassName : nullptr;
-  return bare ? kBareClassName : nullptr;
+  WindowClassDescription description;
+  description.procedure = procedure;
+  if (buttonFaceBackground) {
+    description.name = kFaceClassName;
+    description.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  } else {
+    description.name = kBareClassName;
+  }
+  return RegisteredWindowClass(description);
 }
 
 DWORD FrameStyle(const WindowDefinition& definition) {
