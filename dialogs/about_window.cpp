@@ -1,6 +1,7 @@
 #include "dialogs/about_window.h"
 
 #include "core/system_texts.h"
+#include "dialogs/modal_window.h"
 
 namespace nimbrel {
 
@@ -17,11 +18,8 @@ constexpr int kBoldHeight = -12;
 constexpr int kBoldWeight = 700;
 
 ControlDefinition Label(ControlId id, Bounds bounds, Text text, bool bold) {
-  ControlDefinition label;
-  label.id = id;
-  label.kind = ControlKind::kTransparentLabel;
-  label.bounds = bounds;
-  label.text = std::move(text);
+  ControlDefinition label =
+      MakeControl(id, ControlKind::kTransparentLabel, bounds, std::move(text));
   if (bold) label.font = {kAboutBoldFace, kBoldHeight, kBoldWeight};
   return label;
 }
@@ -29,31 +27,19 @@ ControlDefinition Label(ControlId id, Bounds bounds, Text text, bool bold) {
 }  // namespace
 
 WindowDefinition Definition(const Bytes& banner) {
-  WindowDefinition definition;
-  definition.caption = kAboutCaption;
-  definition.frame = Frame::kFixedDialog;
-  definition.width = 329;
-  definition.height = 230;
+  WindowDefinition definition = MakeFixedDialog(kAboutCaption, 329, 230);
 
-  ControlDefinition frame;
-  frame.id = kFrameLabel;
-  frame.kind = ControlKind::kLabel;
-  frame.bounds = {-8, 77, 344, 72};  // wider than the window: only its top and bottom lines show
+  // Wider than the window: only its top and bottom lines show.
+  ControlDefinition frame = MakeControl(kFrameLabel, ControlKind::kLabel, {-8, 77, 344, 72});
   frame.style = style::kBorder;
 
-  ControlDefinition ok;
-  ok.id = kOkButton;
-  ok.kind = ControlKind::kPushButton;
-  ok.bounds = {253, 158, 61, 31};
-  ok.text = kAboutOkButton;
+  ControlDefinition ok =
+      MakeControl(kOkButton, ControlKind::kPushButton, {253, 158, 61, 31}, kAboutOkButton);
   ok.style =
       style::kPushButton | style::kButtonCenter | style::kButtonVCenter | style::kButtonMultiLine;
   ok.tabStop = true;
 
-  ControlDefinition picture;
-  picture.id = kBanner;
-  picture.kind = ControlKind::kPictureBox;
-  picture.bounds = {-4, -75, 400, 153};
+  ControlDefinition picture = MakeControl(kBanner, ControlKind::kPictureBox, {-4, -75, 400, 153});
   picture.picture = &banner;
 
   definition.controls = {
@@ -70,30 +56,36 @@ WindowDefinition Definition(const Bytes& banner) {
 
 }  // namespace about_window
 
-void AboutWindow::Open() {
-  if (window_ && window_->IsOpen()) {
-    if (!closing_) {
-      window_->RestoreOrActivate();
-      return;
-    }
-    OnCloseRequestArrived();  // carry out the pending close first
-  }
+void AboutWindow::OpenAboutWindow() {
+  if (!closing_ && BringForwardIfOpen(window_.get())) return;
+  if (closing_ && window_ && window_->IsOpen())
+    OnCloseRequestArrived();  // the pending close comes first
   closing_ = false;
   window_ = desktop_.CreateWindowFrom(Definition(banner_), Bindings());
   if (!window_) return;
-  window_->Show();
-  const std::shared_ptr<Window> modal = window_;
-  modal->RunModal();
+  ShowModal(window_);
 }
 
 EventBindings AboutWindow::Bindings() {
   return {
       {EventKind::kCreated, kWindowItself,
-       [](const Event& event) { event.window->SetTopmost(true); }},
-      {EventKind::kClicked, kOkButton, [this](const Event&) { CloseAboutWindow(); }},
-      {EventKind::kDestroying, kWindowItself, [this](const Event&) { CloseAboutWindow(); }},
+       [this](const Event& event) { OnAboutWindowCreated(*event.window); }},
+      {EventKind::kClicked, kOkButton, [this](const Event&) { OnAboutOkClicked(); }},
+      {EventKind::kDestroying, kWindowItself, [this](const Event&) { OnAboutWindowDestroying(); }},
       {EventKind::kPrivate, kWindowItself, [this](const Event&) { OnCloseRequestArrived(); }},
   };
+}
+
+void AboutWindow::OnAboutWindowCreated(Window& window) {
+  window.SetTopmost(true);
+}
+
+void AboutWindow::OnAboutOkClicked() {
+  CloseAboutWindow();
+}
+
+void AboutWindow::OnAboutWindowDestroying() {
+  CloseAboutWindow();
 }
 
 void AboutWindow::CloseAboutWindow() {

@@ -28,11 +28,15 @@ class AboutWindow {
  public:
   AboutWindow(Desktop& desktop, const Bytes& banner) : desktop_(desktop), banner_(banner) {}
 
-  // OpenAboutWindow: returns once the window has closed, or at once when it is open already.
-  void Open();
+  // Returns once the window has closed, or at once when it is open already.
+  void OpenAboutWindow();
 
  private:
   EventBindings Bindings();
+  void OnAboutWindowCreated(Window& window);
+  void OnAboutOkClicked();
+  // The close it asks for finds no window any more: the window is being destroyed already.
+  void OnAboutWindowDestroying();
   // Marks the window closing and posts the request, so that it is carried out only after the
   // handler that asked for it has returned.
   void CloseAboutWindow();

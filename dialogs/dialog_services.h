@@ -18,7 +18,7 @@ struct DialogServices {
   const RegionCatalogue& catalogue;
   WidgetSettings& settings;
   Text autorunName;
-  Text autorunCommand;  // ProgramDirectory + "\" + ExecutableFileName
+  Text autorunCommand;
   std::function<Window&()> mainWindow;
   std::function<void()> showWeather;
   std::function<void()> showTrayIcon;

@@ -2,6 +2,7 @@
 
 #include "core/conversions.h"
 #include "core/system_texts.h"
+#include "dialogs/modal_window.h"
 
 namespace nimbrel {
 
@@ -11,30 +12,18 @@ namespace settings_window {
 namespace {
 
 ControlDefinition CheckBox(ControlId id, Bounds bounds, Text text) {
-  ControlDefinition check;
-  check.id = id;
-  check.kind = ControlKind::kCheckBox;
-  check.bounds = bounds;
-  check.text = std::move(text);
+  ControlDefinition check = MakeControl(id, ControlKind::kCheckBox, bounds, std::move(text));
   check.style = style::kAutoCheckBox | style::kButtonMultiLine;
   check.tabStop = true;
   return check;
 }
 
 ControlDefinition Group(ControlId id, Bounds bounds, Text caption) {
-  ControlDefinition group;
-  group.id = id;
-  group.kind = ControlKind::kGroupFrame;
-  group.bounds = bounds;
-  group.text = std::move(caption);
-  return group;
+  return MakeControl(id, ControlKind::kGroupFrame, bounds, std::move(caption));
 }
 
 ControlDefinition Combo(ControlId id, Bounds bounds, bool sorted) {
-  ControlDefinition combo;
-  combo.id = id;
-  combo.kind = ControlKind::kComboBox;
-  combo.bounds = bounds;
+  ControlDefinition combo = MakeControl(id, ControlKind::kComboBox, bounds);
   combo.container = kCityGroup;
   combo.style = style::kDropDown | (sorted ? style::kSort : 0);
   combo.tabStop = true;
@@ -44,10 +33,7 @@ ControlDefinition Combo(ControlId id, Bounds bounds, bool sorted) {
 }
 
 ControlDefinition Slider(ControlId id, ControlId group, SliderRange range) {
-  ControlDefinition slider;
-  slider.id = id;
-  slider.kind = ControlKind::kSlider;
-  slider.bounds = {10, 14, 160, 24};
+  ControlDefinition slider = MakeControl(id, ControlKind::kSlider, {10, 14, 160, 24});
   slider.container = group;
   slider.tabStop = true;
   slider.slider = range;
@@ -57,16 +43,10 @@ ControlDefinition Slider(ControlId id, ControlId group, SliderRange range) {
 }  // namespace
 
 WindowDefinition Definition() {
-  WindowDefinition definition;
-  definition.caption = kSettingsCaption;
-  definition.frame = Frame::kFixedDialog;
-  definition.width = 205;
-  definition.height = 213;
+  WindowDefinition definition = MakeFixedDialog(kSettingsCaption, 205, 213);
 
-  ControlDefinition valueLabel;
-  valueLabel.id = kTransparencyValueLabel;
-  valueLabel.kind = ControlKind::kLabel;
-  valueLabel.bounds = {74, 40, 28, 17};
+  ControlDefinition valueLabel =
+      MakeControl(kTransparencyValueLabel, ControlKind::kLabel, {74, 40, 28, 17});
   valueLabel.container = kTransparencyGroup;
 
   definition.controls = {
@@ -87,18 +67,12 @@ WindowDefinition Definition() {
 
 }  // namespace settings_window
 
-void SettingsWindow::Open() {
-  if (window_ && window_->IsOpen()) {
-    window_->RestoreOrActivate();
-    return;
-  }
+void SettingsWindow::OpenSettingsWindow() {
+  if (BringForwardIfOpen(window_.get())) return;
   window_ = services_.desktop.CreateWindowFrom(Definition(), Bindings());
   if (!window_) return;
   RunCreationSteps(*window_);
-  window_->Show();
-  // Keep the window alive for the loop even if a handler replaces window_ meanwhile.
-  const std::shared_ptr<Window> modal = window_;
-  modal->RunModal();
+  ShowModal(window_);
 }
 
 EventBindings SettingsWindow::Bindings() {

@@ -32,8 +32,8 @@ class SettingsWindow {
  public:
   explicit SettingsWindow(DialogServices services) : services_(std::move(services)) {}
 
-  // OpenSettingsWindow: returns once the window has closed, or at once when it is open already.
-  void Open();
+  // Returns once the window has closed, or at once when it is open already.
+  void OpenSettingsWindow();
 
  private:
   EventBindings Bindings();

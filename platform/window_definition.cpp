@@ -2,6 +2,24 @@
 
 namespace nimbrel {
 
+ControlDefinition MakeControl(ControlId id, ControlKind kind, Bounds bounds, Text text) {
+  ControlDefinition control;
+  control.id = id;
+  control.kind = kind;
+  control.bounds = bounds;
+  control.text = std::move(text);
+  return control;
+}
+
+WindowDefinition MakeFixedDialog(Text caption, int width, int height) {
+  WindowDefinition definition;
+  definition.caption = std::move(caption);
+  definition.frame = Frame::kFixedDialog;
+  definition.width = width;
+  definition.height = height;
+  return definition;
+}
+
 const std::function<void(const Event&)>* FindHandler(const EventBindings& bindings,
                                                      const Event& event) {
   for (const EventBinding& binding : bindings) {

@@ -144,6 +144,12 @@ struct EventBinding {
 
 using EventBindings = std::vector<EventBinding>;
 
+// A control of `kind` at `bounds`; every other field keeps its default.
+ControlDefinition MakeControl(ControlId id, ControlKind kind, Bounds bounds, Text text = Text());
+
+// A fixed dialog frame of the given caption and outer size, without controls yet.
+WindowDefinition MakeFixedDialog(Text caption, int width, int height);
+
 // The first binding that matches the event, or null.
 const std::function<void(const Event&)>* FindHandler(const EventBindings& bindings,
                                                      const Event& event);

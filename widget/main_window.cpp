@@ -11,25 +11,18 @@ namespace {
 constexpr int kCornerEllipse = std::min(kWidth / 5, kHeight / 5);
 
 std::vector<ControlDefinition> Controls() {
-  ControlDefinition timer;
-  timer.id = kRefreshTimer;
-  timer.kind = ControlKind::kTimer;
+  ControlDefinition timer = MakeControl(kRefreshTimer, ControlKind::kTimer, {});
   timer.visible = false;
   timer.timerPeriodMs = kRefreshPeriodMs;
 
   // Larger than the window on every side so that no press can slip past it to the page.
-  ControlDefinition overlay;
-  overlay.id = kOverlayLabel;
-  overlay.kind = ControlKind::kTransparentLabel;
-  overlay.bounds = {-24, -24, 336, 240};
+  ControlDefinition overlay =
+      MakeControl(kOverlayLabel, ControlKind::kTransparentLabel, {-24, -24, 336, 240});
   overlay.style = style::kClipSiblings;
   overlay.exStyle = style::kTransparent;
 
   // Overhangs the window so that the browser's own border stays out of sight.
-  ControlDefinition webView;
-  webView.id = kWebView;
-  webView.kind = ControlKind::kWebView;
-  webView.bounds = {-3, -3, 264, 199};
+  ControlDefinition webView = MakeControl(kWebView, ControlKind::kWebView, {-3, -3, 264, 199});
   webView.tabStop = true;
 
   return {timer, overlay, webView};

@@ -22,8 +22,11 @@ Widget::Widget(PlatformServices services)
     : services_(std::move(services)),
       programDirectory_(ProgramDirectory(services_.process.ModulePath())),
       executableFileName_(ExecutableFileName(services_.process.ModulePath())),
+      autorunCommand_(programDirectory_ + "\\" + executableFileName_),
       profilePath_(ProfilePath(programDirectory_)),
-      catalogue_(services_.profile, profilePath_) {}
+      catalogue_(services_.profile, profilePath_),
+      settingsWindow_(MakeDialogServices()),
+      aboutWindow_(services_.desktop, services_.bannerImage) {}
 
 void Widget::Run() {
   Process& process = services_.process;
@@ -55,7 +58,7 @@ EventBindings Widget::MainWindowBindings() {
          main_ = event.window;
          OnMainWindowCreated();
        }},
-      {EventKind::kDestroying, kWindowItself, [this](const Event&) { ExitProgram(); }},
+      {EventKind::kDestroying, kWindowItself, [this](const Event&) { OnMainWindowDestroying(); }},
       // Windows ends the process after a logoff without destroying the windows.
       {EventKind::kSessionEnding, kWindowItself, [this](const Event&) { ExitProgram(); }},
       {EventKind::kTrayIcon, kWindowItself,
@@ -84,13 +87,9 @@ void Widget::RunMenuCommand(int item) {
     case kDesktopEmbedding:
       return ToggleDesktopEmbedding();
     case kSystemSettings:
-      if (!settingsWindow_)
-        settingsWindow_ = std::make_unique<SettingsWindow>(MakeDialogServices());
-      return settingsWindow_->Open();
+      return settingsWindow_.OpenSettingsWindow();
     case kAbout:
-      if (!aboutWindow_)
-        aboutWindow_ = std::make_unique<AboutWindow>(services_.desktop, services_.bannerImage);
-      return aboutWindow_->Open();
+      return aboutWindow_.OpenAboutWindow();
     case kExit:
       ExitProgram();
     default:
@@ -105,7 +104,7 @@ DialogServices Widget::MakeDialogServices() {
       catalogue_,
       settings_,
       kProgramName,
-      programDirectory_ + "\\" + executableFileName_,
+      autorunCommand_,
       [this]() -> Window& { return *main_; },
       [this] { ShowWeather(); },
       [this] { ShowTrayIcon(); },
@@ -131,7 +130,7 @@ void Widget::ApplySettingsAtStart() {
   }
   window.EnableTimer(kRefreshTimer, false);
   if (IsFlagOn(settings_.systemStartup)) {
-    services_.autorun.RegisterAutorun(kProgramName, programDirectory_ + "\\" + executableFileName_);
+    services_.autorun.RegisterAutorun(kProgramName, autorunCommand_);
   }
   if (IsFlagOff(settings_.systemStartup)) services_.autorun.UnregisterAutorun(kProgramName);
   if (IsFlagOn(settings_.tray)) ShowTrayIcon();
@@ -246,6 +245,10 @@ void Widget::OnOverlayRightPress() {
 
 void Widget::OnMainWindowTrayEvent(int) {
   main_->PopupMenuAtCursor(kConfigMenu);
+}
+
+void Widget::OnMainWindowDestroying() {
+  ExitProgram();
 }
 
 void Widget::ExitProgram() {

@@ -42,6 +42,7 @@ class Widget {
   void OnOverlayLeftPress();
   void OnOverlayRightPress();
   void OnMainWindowTrayEvent(int kind);
+  [[noreturn]] void OnMainWindowDestroying();
   [[noreturn]] void ExitProgram();
 
   const WidgetSettings& settings() const { return settings_; }
@@ -61,6 +62,7 @@ class Widget {
   WidgetSettings settings_;
   Text programDirectory_;
   Text executableFileName_;
+  Text autorunCommand_;  // ProgramDirectory + "\" + ExecutableFileName
   Text profilePath_;
   Text weatherBaseAddress_;
   RegionCatalogue catalogue_;
@@ -68,8 +70,8 @@ class Widget {
   // Set by the created event, before CreateWindowFrom has returned mainWindow_.
   Window* main_ = nullptr;
   bool releaseTextsRegistered_ = false;
-  std::unique_ptr<SettingsWindow> settingsWindow_;
-  std::unique_ptr<AboutWindow> aboutWindow_;
+  SettingsWindow settingsWindow_;
+  AboutWindow aboutWindow_;
 };
 
 }  // namespace nimbrel

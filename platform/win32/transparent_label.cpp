@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/win32/window_class.h"
+#include "platform/win32/window_services.h"
 
 namespace nimbrel::win32 {
 namespace {
@@ -16,17 +17,10 @@ HFONT FontOf(HWND label) {
   return font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
-std::string TextOf(HWND label) {
-  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(label)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(
-      ::GetWindowTextA(label, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 void DrawLabelText(HWND label, HDC target) {
   RECT client{};
   ::GetClientRect(label, &client);
-  const std::string text = TextOf(label);
+  const std::string text = WindowText(label);
   ::SetBkMode(target, TRANSPARENT);
   ::SetTextColor(target, kTextColour);
   const HGDIOBJ previous = ::SelectObject(target, FontOf(label));

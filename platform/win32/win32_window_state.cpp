@@ -27,13 +27,6 @@ class Suppression {
   int& counter_;
 };
 
-Text WindowText(HWND window) {
-  Text text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-  const int copied = ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return text;
-}
-
 }  // namespace
 
 NativeHandle Win32Window::Handle() const {

@@ -94,6 +94,13 @@ void SetWindowTop(HWND window, int top) {
   MoveKeepingSize(window, PlacementRect(window).left, ClampCoordinate(top));
 }
 
+std::string WindowText(HWND window) {
+  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+  const int copied = ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
 DWORD GetExStyle(HWND window) {
   return static_cast<DWORD>(::GetWindowLongA(window, GWL_EXSTYLE));
 }

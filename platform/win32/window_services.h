@@ -5,18 +5,22 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace nimbrel::win32 {
 
 constexpr int kCoordinateLimit = 32627;
 
-int WindowLeft(HWND window);   // parent-client relative for a non-popup child
+int WindowLeft(HWND window);  // parent-client relative for a non-popup child
 int WindowTop(HWND window);
 int WindowWidth(HWND window);
 int WindowHeight(HWND window);
 void SetWindowLeft(HWND window, int left);  // clamped, size kept, repainted
 void SetWindowTop(HWND window, int top);
+
+// The caption or control text, in the ANSI code page.
+std::string WindowText(HWND window);
 
 DWORD GetExStyle(HWND window);
 DWORD SetExStyle(HWND window, DWORD exStyle);

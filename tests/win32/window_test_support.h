@@ -46,15 +46,7 @@ inline std::string SourcePath(const std::string& relative) {
   return std::string(NIMBREL_SOURCE_DIR) + "/" + relative;
 }
 
-inline ControlDefinition MakeControl(ControlId id, ControlKind kind, Bounds bounds,
-                                     const Text& text = Text()) {
-  ControlDefinition control;
-  control.id = id;
-  control.kind = kind;
-  control.bounds = bounds;
-  control.text = text;
-  return control;
-}
+using ::nimbrel::MakeControl;
 
 inline WindowDefinition MakeWindow(int width, int height,
                                    std::vector<ControlDefinition> controls = {}) {
