@@ -48,20 +48,15 @@ class Window {
   virtual void AddListRow(ControlId control, const Text& row) = 0;
   virtual void ResetList(ControlId control) = 0;  // list and edit text
   virtual void SetSliderPosition(ControlId control, int position) = 0;
-  virtual int SliderPosition(ControlId control) const = 0;
   virtual void EnableTimer(ControlId control, bool enabled) = 0;
   virtual void SetWebAddress(ControlId control, const Text& address) = 0;
 
   virtual void Show() = 0;  // SW_SHOW, which also activates
   // Restores a minimised window, otherwise activates it.
   virtual void RestoreOrActivate() = 0;
-  virtual void SetEnabled(bool enabled) = 0;
-  virtual bool IsEnabled() const = 0;
   // Posts the window's private message; it arrives as a kPrivate event after the current
   // handler has returned, and is dropped when the window is gone by then.
   virtual void PostPrivate() = 0;
-  // A close request (WM_CLOSE); always granted.
-  virtual void Close() = 0;
   virtual void Destroy() = 0;
 
   // Disables the program's other top-level windows (remembering their enabled state), runs a

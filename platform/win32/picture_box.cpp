@@ -1,7 +1,6 @@
 #include "platform/win32/picture_box.h"
 
 #include <memory>
-#include <string_view>
 
 #include "core/text.h"
 #include "platform/win32/jpeg_picture.h"
@@ -28,6 +27,11 @@ void AdoptPicture(HWND box, const CREATESTRUCTA& creation) {
     picture->bitmap = DecodeJpeg(*jpeg, &picture->size);
   }
   ::SetWindowLongPtrA(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture.release()));
+}
+
+HBITMAP BitmapOf(HWND box) {
+  const Picture* picture = PictureOf(box);
+  return picture ? picture->bitmap.get() : nullptr;
 }
 
 void ReleasePicture(HWND box) {
@@ -66,6 +70,8 @@ LRESULT CALLBACK PictureBoxProcedure(HWND box, UINT message, WPARAM wParam, LPAR
     case WM_PRINTCLIENT:
       Draw(box, reinterpret_cast<HDC>(wParam));
       return 0;
+    case STM_GETIMAGE:  // answered as a static picture control answers it
+      return reinterpret_cast<LRESULT>(wParam == IMAGE_BITMAP ? BitmapOf(box) : nullptr);
     default:
       break;
   }
@@ -80,14 +86,6 @@ const char* PictureBoxClass() {
   description.procedure = PictureBoxProcedure;
   description.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   return RegisteredWindowClass(description);
-}
-
-SIZE PictureBoxImageSize(HWND box) {
-  char className[sizeof(kClassName) + 1] = {};
-  ::GetClassNameA(box, className, sizeof(className));
-  const bool isPictureBox = std::string_view(className) == kClassName;
-  const Picture* picture = isPictureBox ? PictureOf(box) : nullptr;
-  return picture ? picture->size : SIZE{0, 0};
 }
 
 }  // namespace nimbrel::win32

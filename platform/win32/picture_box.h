@@ -10,7 +10,4 @@ namespace nimbrel::win32 {
 // argument. The box decodes it once and keeps the bitmap for its own life.
 const char* PictureBoxClass();
 
-// The size of the decoded picture; 0x0 when the box shows none.
-SIZE PictureBoxImageSize(HWND box);
-
 }  // namespace nimbrel::win32

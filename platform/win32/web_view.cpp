@@ -82,7 +82,6 @@ class HostedWebView final : public WebView {
   ComPtr<IOleObject> object_;
   ComPtr<IOleInPlaceObject> inPlaceObject_;
   ComPtr<IWebBrowser2> browser_;
-  Text address_;
 };
 
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -155,7 +154,6 @@ void HostedWebView::ApplySettings(const WebViewSettings& settings) {
 }
 
 void HostedWebView::SetAddress(const Text& address) {
-  address_ = address;
   if (!browser_) return;
   UniqueBstr url = AnsiToBstr(address);
   VARIANT flags = IntegerVariant(0);

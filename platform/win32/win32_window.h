@@ -64,16 +64,12 @@ class Win32Window final : public Window, public std::enable_shared_from_this<Win
   void AddListRow(ControlId control, const Text& row) override;
   void ResetList(ControlId control) override;
   void SetSliderPosition(ControlId control, int position) override;
-  int SliderPosition(ControlId control) const override;
   void EnableTimer(ControlId control, bool enabled) override;
   void SetWebAddress(ControlId control, const Text& address) override;
 
   void Show() override;
   void RestoreOrActivate() override;
-  void SetEnabled(bool enabled) override;
-  bool IsEnabled() const override;
   void PostPrivate() override;
-  void Close() override;
   void Destroy() override;
   void RunModal() override;
 

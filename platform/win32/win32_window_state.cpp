@@ -140,11 +140,6 @@ void Win32Window::SetSliderPosition(ControlId control, int position) {
   ::SendMessageA(slider, TBM_SETPOS, TRUE, position);
 }
 
-int Win32Window::SliderPosition(ControlId control) const {
-  const HWND slider = ControlWindow(control, ControlKind::kSlider);
-  return slider ? static_cast<int>(::SendMessageA(slider, TBM_GETPOS, 0, 0)) : 0;
-}
-
 // Enabling starts a fresh period.
 void Win32Window::EnableTimer(ControlId control, bool enabled) {
   Control* timer = hwnd_ ? FindControl(control) : nullptr;
@@ -180,21 +175,8 @@ void Win32Window::RestoreOrActivate() {
   ::SetActiveWindow(hwnd_);
 }
 
-void Win32Window::SetEnabled(bool enabled) {
-  if (hwnd_) ::EnableWindow(hwnd_, enabled ? TRUE : FALSE);
-}
-
-bool Win32Window::IsEnabled() const {
-  return hwnd_ && ::IsWindowEnabled(hwnd_);
-}
-
 void Win32Window::PostPrivate() {
   if (hwnd_) ::PostMessageA(hwnd_, kPrivateMessage, 0, 0);
-}
-
-// Sent, not posted: the caller relies on the window being gone when this returns.
-void Win32Window::Close() {
-  if (hwnd_) ::SendMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
 
 void Win32Window::Destroy() {

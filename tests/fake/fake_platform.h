@@ -68,15 +68,11 @@ class FakeWindow final : public Window {
   void AddListRow(ControlId control, const Text& row) override;
   void ResetList(ControlId control) override;
   void SetSliderPosition(ControlId control, int position) override;
-  int SliderPosition(ControlId control) const override;
   void EnableTimer(ControlId control, bool enabled) override;
   void SetWebAddress(ControlId control, const Text& address) override;
   void Show() override;
   void RestoreOrActivate() override;
-  void SetEnabled(bool enabled) override;
-  bool IsEnabled() const override { return enabled_; }
   void PostPrivate() override;
-  void Close() override;
   void Destroy() override;
   void RunModal() override;
 
@@ -90,6 +86,12 @@ class FakeWindow final : public Window {
   void TrayEvent(int kind);
   void EndSession();
   void PressEscape() { Close(); }
+
+  // What the tests ask and do beyond the Window interface.
+  int SliderPosition(ControlId control) const;
+  bool IsEnabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  void Close();  // a close request, always granted
 
   const std::string& name() const { return name_; }
   const WindowDefinition& definition() const { return definition_; }

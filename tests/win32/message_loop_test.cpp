@@ -164,7 +164,7 @@ TEST_F(MessageLoopTest, CancelFromTheDialogManagerClosesTheDialog) {
 TEST_F(MessageLoopTest, ModalWindowDisablesTheOthersAndGivesBackWhatTheyWere) {
   const auto main = Open(MakeWindow(100, 100));
   const auto sleeping = Open(MakeWindow(100, 100));
-  sleeping->SetEnabled(false);
+  test::SetEnabled(*sleeping, false);
   const HWND mainHwnd = Hwnd(main->Handle());
   bool mainEnabledDuring = true;
   bool modalEnabledDuring = false;
@@ -172,8 +172,8 @@ TEST_F(MessageLoopTest, ModalWindowDisablesTheOthersAndGivesBackWhatTheyWere) {
   const auto modal = Open(Dialog(), {{EventKind::kPrivate, kWindowItself,
                                       [&](const Event& event) {
                                         mainEnabledDuring = ::IsWindowEnabled(mainHwnd);
-                                        modalEnabledDuring = event.window->IsEnabled();
-                                        event.window->Close();
+                                        modalEnabledDuring = test::IsEnabled(*event.window);
+                                        test::Close(*event.window);
                                       }},
                                      {EventKind::kDestroying, kWindowItself, [&](const Event&) {
                                         mainEnabledWhileDestroying = ::IsWindowEnabled(mainHwnd);
@@ -187,8 +187,8 @@ TEST_F(MessageLoopTest, ModalWindowDisablesTheOthersAndGivesBackWhatTheyWere) {
   EXPECT_FALSE(mainEnabledDuring);
   EXPECT_TRUE(modalEnabledDuring);
   EXPECT_TRUE(mainEnabledWhileDestroying) << "owners must be back before the modal goes";
-  EXPECT_TRUE(main->IsEnabled());
-  EXPECT_FALSE(sleeping->IsEnabled());
+  EXPECT_TRUE(test::IsEnabled(*main));
+  EXPECT_FALSE(test::IsEnabled(*sleeping));
 }
 
 TEST_F(MessageLoopTest, EndingAModalWindowHandsActivationBackToTheMainWindow) {
@@ -198,7 +198,7 @@ TEST_F(MessageLoopTest, EndingAModalWindowHandsActivationBackToTheMainWindow) {
     const auto modal =
         Open(Dialog(), {{EventKind::kPrivate, kWindowItself, [byClose](const Event& event) {
                            if (byClose) {
-                             event.window->Close();
+                             test::Close(*event.window);
                            } else {
                              event.window->Destroy();
                            }
@@ -228,14 +228,14 @@ TEST_F(MessageLoopTest, ModalOpenedFromAModalOneRestoresItsOpener) {
                     second = desktop_.CreateWindowFrom(
                         Dialog(), {{EventKind::kPrivate, kWindowItself, [&](const Event& inner) {
                                       seen.mainDuringSecond = ::IsWindowEnabled(mainHwnd);
-                                      seen.firstDuringSecond = opener.IsEnabled();
-                                      inner.window->Close();
+                                      seen.firstDuringSecond = test::IsEnabled(opener);
+                                      test::Close(*inner.window);
                                     }}});
                     second->PostPrivate();
                     second->RunModal();
                     seen.mainAfterSecond = ::IsWindowEnabled(mainHwnd);
-                    seen.firstAfterSecond = opener.IsEnabled();
-                    opener.Close();
+                    seen.firstAfterSecond = test::IsEnabled(opener);
+                    test::Close(opener);
                   }}});
   test::DestroyLater safety(Hwnd(first->Handle()), test::kPatienceMs);
   first->PostPrivate();
@@ -248,7 +248,7 @@ TEST_F(MessageLoopTest, ModalOpenedFromAModalOneRestoresItsOpener) {
   EXPECT_FALSE(seen.firstDuringSecond);
   EXPECT_FALSE(seen.mainAfterSecond) << "the first modal window still runs";
   EXPECT_TRUE(seen.firstAfterSecond);
-  EXPECT_TRUE(main->IsEnabled());
+  EXPECT_TRUE(test::IsEnabled(*main));
 }
 
 TEST_F(MessageLoopTest, ModalLoopEndsOnQuitAndLeavesItForTheOuterLoop) {
@@ -259,7 +259,7 @@ TEST_F(MessageLoopTest, ModalLoopEndsOnQuitAndLeavesItForTheOuterLoop) {
   modal->RunModal();
 
   EXPECT_FALSE(test::DestroyLater::Fired());
-  EXPECT_TRUE(main->IsEnabled());
+  EXPECT_TRUE(test::IsEnabled(*main));
   MSG quit{};
   ASSERT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 3u);
@@ -273,7 +273,7 @@ TEST_F(MessageLoopTest, ModalLoopHandlesEscapeToo) {
   PostKey(::GetDlgItem(Hwnd(modal->Handle()), 1), VK_ESCAPE);
   modal->RunModal();
   EXPECT_FALSE(test::DestroyLater::Fired());
-  EXPECT_TRUE(main->IsEnabled());
+  EXPECT_TRUE(test::IsEnabled(*main));
 }
 
 TEST_F(MessageLoopTest, EndingEveryWindowFromTheMainWindowsOwnEnd) {
@@ -286,7 +286,7 @@ TEST_F(MessageLoopTest, EndingEveryWindowFromTheMainWindowsOwnEnd) {
                                      desktop_.DestroyAllWindows();
                                    }}});
   const HWND mainHwnd = Hwnd(main->Handle());
-  main->Close();
+  test::Close(*main);
 
   EXPECT_EQ(mainEnds, 1);
   EXPECT_EQ(log_.Count(EventKind::kDestroying), 1);

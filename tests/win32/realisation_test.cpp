@@ -480,7 +480,7 @@ class PictureBoxTest : public RealisationTest {
 TEST_F(PictureBoxTest, BannerDecodesToItsNaturalSize) {
   const Bytes banner = test::ReadFileBytes(test::SourcePath("resources/banner.jpg"));
   ASSERT_FALSE(banner.empty());
-  const SIZE size = win32::PictureBoxImageSize(CreateBox(&banner));
+  const SIZE size = test::PictureSize(CreateBox(&banner));
   EXPECT_EQ(size.cx, 331);
   EXPECT_EQ(size.cy, 259);
 }
@@ -493,7 +493,7 @@ TEST_F(PictureBoxTest, DamagedPictureLeavesTheBoxEmptyAndTheWindowOpen) {
   for (const Bytes* damaged : {&truncated, &garbage, &headerOnly}) {
     const HWND box = CreateBox(damaged);
     ASSERT_NE(box, nullptr);
-    const SIZE size = win32::PictureBoxImageSize(box);
+    const SIZE size = test::PictureSize(box);
     EXPECT_EQ(size.cx, 0);
     EXPECT_EQ(size.cy, 0);
     EXPECT_TRUE(window_->IsOpen());

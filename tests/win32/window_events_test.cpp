@@ -222,7 +222,7 @@ TEST_F(WindowEventsTest, ProgramsOwnChangesRaiseNothing) {
   window_->ResetList(3);
   test::PumpFor(100);
   EXPECT_TRUE(log_.events.empty());
-  EXPECT_EQ(window_->SliderPosition(2), 70);
+  EXPECT_EQ(test::SliderPosition(*window_, 2), 70);
 }
 
 TEST_F(WindowEventsTest, ChosenRowArrivesOnceTheEditShowsIt) {
@@ -277,7 +277,7 @@ TEST_F(WindowEventsTest, SliderPositionIsClampedIntoTheRange) {
   const struct { int asked, expected; } cases[] = {{40, 40}, {500, 100}, {-20, 0}, {100, 100}};
   for (const auto& position : cases) {
     window_->SetSliderPosition(1, position.asked);
-    EXPECT_EQ(window_->SliderPosition(1), position.expected) << position.asked;
+    EXPECT_EQ(test::SliderPosition(*window_, 1), position.expected) << position.asked;
     EXPECT_EQ(::SendMessageA(Item(1), TBM_GETPOS, 0, 0), position.expected);
   }
 }
@@ -420,7 +420,7 @@ TEST_F(WindowEventsTest, GateStopsEveryHandler) {
   ::SendMessageA(hwnd_, WM_ENDSESSION, TRUE, 0);
   window_->PostPrivate();
   test::PumpFor(100);
-  window_->Close();
+  test::Close(*window_);
   EXPECT_FALSE(window_->IsOpen());
   EXPECT_TRUE(log_.events.empty());
 }
@@ -446,10 +446,10 @@ TEST_F(WindowEventsTest, DestroyedWindowStaysSafeToHold) {
   EXPECT_FALSE(window_->HasTrayIcon());
   EXPECT_EQ(window_->GetText(1), "");
   EXPECT_FALSE(window_->Checked(1));
-  EXPECT_EQ(window_->SliderPosition(3), 0);
+  EXPECT_EQ(test::SliderPosition(*window_, 3), 0);
   EXPECT_EQ(window_->Left(), 0);
   EXPECT_EQ(window_->Width(), 0);
-  EXPECT_FALSE(window_->IsEnabled());
+  EXPECT_FALSE(test::IsEnabled(*window_));
   // None of these may reach a window that is gone.
   window_->SetText(1, "x");
   window_->SetChecked(1, true);
@@ -458,7 +458,7 @@ TEST_F(WindowEventsTest, DestroyedWindowStaysSafeToHold) {
   window_->SetTopmost(true);
   window_->PostPrivate();
   window_->Show();
-  window_->Close();
+  test::Close(*window_);
   window_->RunModal();
   window_->PopupMenuAtCursor(0);
   test::PumpFor(20);
@@ -487,11 +487,11 @@ TEST_F(WindowEventsTest, RestoreOrActivateBringsAMinimisedWindowBack) {
 
 TEST_F(WindowEventsTest, EnabledStateAndGeometryAreTheWindows) {
   Open({}, {});
-  window_->SetEnabled(false);
+  test::SetEnabled(*window_, false);
   EXPECT_FALSE(::IsWindowEnabled(hwnd_));
-  EXPECT_FALSE(window_->IsEnabled());
-  window_->SetEnabled(true);
-  EXPECT_TRUE(window_->IsEnabled());
+  EXPECT_FALSE(test::IsEnabled(*window_));
+  test::SetEnabled(*window_, true);
+  EXPECT_TRUE(test::IsEnabled(*window_));
 
   window_->SetLeft(100);
   window_->SetTop(-20);

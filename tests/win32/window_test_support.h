@@ -3,6 +3,7 @@
 // What the window tests share: bounded message pumping, definitions and an event recorder.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <chrono>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "platform/window.h"
 #include "platform/window_definition.h"
 
 namespace nimbrel::test {
@@ -47,6 +49,34 @@ inline std::string SourcePath(const std::string& relative) {
 }
 
 using ::nimbrel::MakeControl;
+
+// What only the tests ask of a window, done on its handle; a window that is gone has none.
+inline HWND HandleOf(const Window& window) {
+  return reinterpret_cast<HWND>(window.Handle());
+}
+inline bool IsEnabled(const Window& window) {
+  const HWND handle = HandleOf(window);
+  return handle && ::IsWindowEnabled(handle);
+}
+inline void SetEnabled(const Window& window, bool enabled) {
+  if (const HWND handle = HandleOf(window)) ::EnableWindow(handle, enabled ? TRUE : FALSE);
+}
+// A close request, sent: the window is gone when this returns.
+inline void Close(const Window& window) {
+  if (const HWND handle = HandleOf(window)) ::SendMessageA(handle, WM_CLOSE, 0, 0);
+}
+inline int SliderPosition(const Window& window, ControlId slider) {
+  const HWND handle = HandleOf(window);
+  const HWND control = handle ? ::GetDlgItem(handle, slider) : nullptr;
+  return control ? static_cast<int>(::SendMessageA(control, TBM_GETPOS, 0, 0)) : 0;
+}
+// The size of the bitmap a picture box shows; 0x0 when it shows none.
+inline SIZE PictureSize(HWND box) {
+  const auto bitmap = reinterpret_cast<HBITMAP>(::SendMessageA(box, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  BITMAP info{};
+  if (!bitmap || !::GetObjectA(bitmap, sizeof(info), &info)) return {0, 0};
+  return {info.bmWidth, info.bmHeight};
+}
 
 inline WindowDefinition MakeWindow(int width, int height,
                                    std::vector<ControlDefinition> controls = {}) {
