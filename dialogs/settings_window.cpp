@@ -150,7 +150,8 @@ void SettingsWindow::OnTransparencyChanged(Window& window, int position) {
   Text& transparent = services_.settings.transparent;
   transparent = IntegerToText(position);
   window.SetText(kTransparencyValueLabel, transparent);
-  services_.desktop.ApplyTransparency(services_.mainWindow().Handle(), TextToInteger(transparent));
+  services_.desktop.ApplyTransparency(services_.mainWindow().WindowHandle(),
+                                      TextToInteger(transparent));
 }
 
 }  // namespace nimbrel

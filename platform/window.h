@@ -6,29 +6,29 @@
 namespace nimbrel {
 
 // A realised window and its controls. Once the window has been destroyed every operation
-// does nothing, Handle() gives 0 and the queries give empty values, so a caller that holds a
+// does nothing, WindowHandle() gives 0 and the queries give empty values, so a caller that holds a
 // window past its end can do no harm.
 class Window {
  public:
   virtual ~Window() = default;
 
-  virtual NativeHandle Handle() const = 0;
+  virtual NativeHandle WindowHandle() const = 0;
   virtual bool IsOpen() const = 0;
 
   // Outer rectangle; left/top relative to the parent's client area for a non-popup child.
-  virtual int Left() const = 0;
-  virtual int Top() const = 0;
-  virtual int Width() const = 0;
-  virtual int Height() const = 0;
+  virtual int GetWindowLeft() const = 0;
+  virtual int GetWindowTop() const = 0;
+  virtual int GetWindowWidth() const = 0;
+  virtual int GetWindowHeight() const = 0;
   // Move along one axis, clamped to -32627..32627, size unchanged.
-  virtual void SetLeft(int left) = 0;
-  virtual void SetTop(int top) = 0;
+  virtual void SetWindowLeft(int left) = 0;
+  virtual void SetWindowTop(int top) = 0;
 
   // Into or out of the topmost band; switching off puts the program's other topmost windows
   // without taskbar button back on top.
   virtual void SetTopmost(bool on) = 0;
   // The system's move loop as if the caption had been pressed; returns when it ends.
-  virtual void BeginDrag() = 0;
+  virtual void BeginWindowDrag() = 0;
 
   virtual void ShowTrayIcon(const Bytes& iconImage, const Text& tip) = 0;
   virtual void RemoveTrayIcon() = 0;

@@ -113,13 +113,13 @@ DialogServices Widget::MakeDialogServices() {
 }
 
 NativeHandle Widget::MainHandle() const {
-  return main_->Handle();
+  return main_->WindowHandle();
 }
 
 void Widget::OnMainWindowCreated() {
   const ScreenSizePixels screen = services_.desktop.ScreenSize();
   LoadSettings(settings_, services_.profile, profilePath_, {screen.width, screen.height},
-               {main_->Width(), main_->Height()});
+               {main_->GetWindowWidth(), main_->GetWindowHeight()});
   ApplySettingsAtStart();
 }
 
@@ -155,8 +155,8 @@ void Widget::ApplySettingsAtStart() {
     // With the mouse passing through, the icon is the only way left to the menu.
     if (!window.HasTrayIcon()) ShowTrayIcon();
   }
-  window.SetTop(TextToInteger(settings_.top));
-  window.SetLeft(TextToInteger(settings_.left));
+  window.SetWindowTop(TextToInteger(settings_.top));
+  window.SetWindowLeft(TextToInteger(settings_.left));
   if (!settings_.city.empty()) ShowWeather();
 }
 
@@ -234,9 +234,9 @@ void Widget::RemoveTrayIconUnlessNeeded() {
 
 void Widget::OnOverlayLeftPress() {
   Window& window = *main_;
-  window.BeginDrag();
-  settings_.top = IntegerToText(window.Top());
-  settings_.left = IntegerToText(window.Left());
+  window.BeginWindowDrag();
+  settings_.top = IntegerToText(window.GetWindowTop());
+  settings_.left = IntegerToText(window.GetWindowLeft());
 }
 
 void Widget::OnOverlayRightPress() {

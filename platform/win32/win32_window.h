@@ -37,17 +37,17 @@ class Win32Window final : public Window, public std::enable_shared_from_this<Win
   // What switching another window out of the topmost band puts back on top.
   bool KeepsOnTopWithoutTaskbarButton() const;
 
-  NativeHandle Handle() const override;
+  NativeHandle WindowHandle() const override;
   bool IsOpen() const override { return hwnd_ != nullptr; }
 
-  int Left() const override;
-  int Top() const override;
-  int Width() const override;
-  int Height() const override;
-  void SetLeft(int left) override;
-  void SetTop(int top) override;
+  int GetWindowLeft() const override;
+  int GetWindowTop() const override;
+  int GetWindowWidth() const override;
+  int GetWindowHeight() const override;
+  void SetWindowLeft(int left) override;
+  void SetWindowTop(int top) override;
   void SetTopmost(bool on) override;
-  void BeginDrag() override;
+  void BeginWindowDrag() override;
 
   void ShowTrayIcon(const Bytes& iconImage, const Text& tip) override;
   void RemoveTrayIcon() override;

@@ -29,29 +29,29 @@ class Suppression {
 
 }  // namespace
 
-NativeHandle Win32Window::Handle() const {
+NativeHandle Win32Window::WindowHandle() const {
   return ToNativeHandle(hwnd_);
 }
 
-int Win32Window::Left() const {
+int Win32Window::GetWindowLeft() const {
   return hwnd_ ? WindowLeft(hwnd_) : 0;
 }
-int Win32Window::Top() const {
+int Win32Window::GetWindowTop() const {
   return hwnd_ ? WindowTop(hwnd_) : 0;
 }
-int Win32Window::Width() const {
+int Win32Window::GetWindowWidth() const {
   return hwnd_ ? WindowWidth(hwnd_) : 0;
 }
-int Win32Window::Height() const {
+int Win32Window::GetWindowHeight() const {
   return hwnd_ ? WindowHeight(hwnd_) : 0;
 }
 
-void Win32Window::SetLeft(int left) {
-  if (hwnd_) SetWindowLeft(hwnd_, left);
+void Win32Window::SetWindowLeft(int left) {
+  if (hwnd_) win32::SetWindowLeft(hwnd_, left);
 }
 
-void Win32Window::SetTop(int top) {
-  if (hwnd_) SetWindowTop(hwnd_, top);
+void Win32Window::SetWindowTop(int top) {
+  if (hwnd_) win32::SetWindowTop(hwnd_, top);
 }
 
 void Win32Window::SetTopmost(bool on) {
@@ -62,8 +62,8 @@ void Win32Window::SetTopmost(bool on) {
   if (!on) registry_.RaiseTopmostExcept(hwnd_);
 }
 
-void Win32Window::BeginDrag() {
-  if (hwnd_) BeginWindowDrag(hwnd_);
+void Win32Window::BeginWindowDrag() {
+  if (hwnd_) win32::BeginWindowDrag(hwnd_);
 }
 
 void Win32Window::ShowTrayIcon(const Bytes& iconImage, const Text& tip) {

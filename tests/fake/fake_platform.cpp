@@ -69,13 +69,13 @@ void FakeWindow::FinishCreation() {
   Raise({EventKind::kCreated});
 }
 
-void FakeWindow::SetLeft(int left) {
-  Log("SetLeft(" + std::to_string(left) + ")");
+void FakeWindow::SetWindowLeft(int left) {
+  Log("SetWindowLeft(" + std::to_string(left) + ")");
   if (open_) left_ = std::clamp(left, -kCoordinateLimit, kCoordinateLimit);
 }
 
-void FakeWindow::SetTop(int top) {
-  Log("SetTop(" + std::to_string(top) + ")");
+void FakeWindow::SetWindowTop(int top) {
+  Log("SetWindowTop(" + std::to_string(top) + ")");
   if (open_) top_ = std::clamp(top, -kCoordinateLimit, kCoordinateLimit);
 }
 
@@ -84,8 +84,8 @@ void FakeWindow::SetTopmost(bool on) {
   if (open_) topmost_ = on;
 }
 
-void FakeWindow::BeginDrag() {
-  Log("BeginDrag");
+void FakeWindow::BeginWindowDrag() {
+  Log("BeginWindowDrag");
   if (open_ && desktop_.dragTo) std::tie(left_, top_) = *desktop_.dragTo;
   desktop_.dragTo.reset();
 }

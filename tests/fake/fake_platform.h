@@ -45,16 +45,16 @@ class FakeWindow final : public Window {
              WindowDefinition definition, EventBindings bindings);
 
   // Window
-  NativeHandle Handle() const override { return open_ ? handle_ : 0; }
+  NativeHandle WindowHandle() const override { return open_ ? handle_ : 0; }
   bool IsOpen() const override { return open_; }
-  int Left() const override { return left_; }
-  int Top() const override { return top_; }
-  int Width() const override { return open_ ? definition_.width : 0; }
-  int Height() const override { return open_ ? definition_.height : 0; }
-  void SetLeft(int left) override;
-  void SetTop(int top) override;
+  int GetWindowLeft() const override { return left_; }
+  int GetWindowTop() const override { return top_; }
+  int GetWindowWidth() const override { return open_ ? definition_.width : 0; }
+  int GetWindowHeight() const override { return open_ ? definition_.height : 0; }
+  void SetWindowLeft(int left) override;
+  void SetWindowTop(int top) override;
   void SetTopmost(bool on) override;
-  void BeginDrag() override;
+  void BeginWindowDrag() override;
   void ShowTrayIcon(const Bytes& iconImage, const Text& tip) override;
   void RemoveTrayIcon() override;
   bool HasTrayIcon() const override { return trayIcon_; }

@@ -176,8 +176,9 @@ TEST_F(SettingsWindowTest, SliderFollowsEveryPositionAndEndsClickThroughWithoutC
   WithSettingsOpen("mouse penetrate=1\r\n", [&](fake::FakeWindow& settings) {
     for (int position : {200, 120, 50}) settings.MoveSlider(kTransparencySlider, position);
     EXPECT_EQ(settings.GetText(kTransparencyValueLabel), "50");
-    EXPECT_EQ(desktop.exStyle(Main().Handle()), style::kLayered);  // the mouse is caught again
-    EXPECT_EQ(desktop.alpha(Main().Handle()), 50);
+    EXPECT_EQ(desktop.exStyle(Main().WindowHandle()),
+              style::kLayered);  // the mouse is caught again
+    EXPECT_EQ(desktop.alpha(Main().WindowHandle()), 50);
   });
   EXPECT_EQ(CallsWhileOpen(), (fake::CallLog{"w2.SetText(8,200)", "ApplyTransparency(w1,200)",
                                              "w2.SetText(8,120)", "ApplyTransparency(w1,120)",

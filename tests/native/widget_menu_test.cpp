@@ -85,8 +85,8 @@ TEST_F(MenuTest, FirstUseMakesDisagreeingModeFieldsAgree) {
 
 TEST_F(MenuTest, ClickThroughOnKeepsOtherBitsAndOffLeavesExactlyLayered) {
   const auto calls = Choose("transparent=90\r\n", {kClickThrough, kClickThrough}, [&] {
-    EXPECT_EQ(desktop.exStyle(Main().Handle()), style::kLayered);
-    EXPECT_EQ(desktop.alpha(Main().Handle()), 90);
+    EXPECT_EQ(desktop.exStyle(Main().WindowHandle()), style::kLayered);
+    EXPECT_EQ(desktop.alpha(Main().WindowHandle()), 90);
   });
   EXPECT_EQ(calls[0],
             (fake::CallLog{"GetExStyle(w1)", "SetExStyle(w1,0x80020)", "w1.SetMenuChecked(5,1)"}));
@@ -136,7 +136,7 @@ TEST_F(MenuTest, DragStoresTopThenLeftOfTheNewPosition) {
               EXPECT_EQ(widget->settings().top, "700");
               EXPECT_EQ(widget->settings().left, "-30");
               Main().PressLeft();  // a press without movement stores the unchanged position
-              EXPECT_EQ(Count("w1.BeginDrag"), 2);
+              EXPECT_EQ(Count("w1.BeginWindowDrag"), 2);
               Main().PressEscape();
             }),
             0);

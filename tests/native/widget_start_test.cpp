@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"ClickThroughAfterTransparency",
                   "mouse penetrate=1\r\ntransparent=120\r\n",
                   {"ApplyTransparency(w1,120)", "GetExStyle(w1)", "SetExStyle(w1,0x80020)",
-                   "w1.SetMenuChecked(5,1)", "w1.SetTop(0)"},
+                   "w1.SetMenuChecked(5,1)", "w1.SetWindowTop(0)"},
                   {}},
         StartCase{
             "TimedRefresh", "refresh=1\r\n", {"w1.EnableTimer(1,1)", "w1.SetMenuChecked(2,1)"}, {}},
@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"TrayOff", "tray=0\r\n", {}, {"w1.ShowTrayIcon"}},
         StartCase{"StoredPositionFullWidthAndOffScreen",
                   "top=99999\r\nleft=\xA3\xB2\xA3\xB0\xA3\xB0\r\n",
-                  {"w1.SetTop(574)", "w1.SetLeft(200)"},
+                  {"w1.SetWindowTop(574)", "w1.SetWindowLeft(200)"},
                   {}},
         StartCase{
             "AlphaOutOfRangeIsPassedOn", "transparent=abc\r\n", {"ApplyTransparency(w1,0)"}, {}}),
@@ -105,7 +105,7 @@ TEST_F(WidgetFixture, ClickThroughWithoutTrayIconKeepsTheMenuReachable) {
               desktop.popupChoices = {main_window::kClickThrough};
               Main().TrayEvent(1);  // switch click-through off from the icon's menu
               EXPECT_FALSE(Main().HasTrayIcon());
-              EXPECT_EQ(desktop.exStyle(Main().Handle()), style::kLayered);
+              EXPECT_EQ(desktop.exStyle(Main().WindowHandle()), style::kLayered);
               desktop.popupChoices = {main_window::kExit};
               Main().PressRight();
             }),

@@ -51,7 +51,7 @@ TEST_F(MessageLoopTest, EscapeInAControlClosesItsWindowOnly) {
   ControlDefinition box = MakeControl(1, ControlKind::kCheckBox, {5, 5, 80, 20}, "c");
   const auto other = Open(MakeWindow(100, 100));
   const auto window = Open(MakeWindow(200, 100, {box}), {log_.Record(EventKind::kDestroying)});
-  const HWND hwnd = Hwnd(window->Handle());
+  const HWND hwnd = Hwnd(window->WindowHandle());
 
   PostKey(::GetDlgItem(hwnd, 1), VK_ESCAPE);
   RunQueuedMessages();
@@ -77,7 +77,7 @@ TEST_F(MessageLoopTest, EscapeFirstClosesADroppedComboList) {
   combo.listHeight = 120;
   const auto window = Open(MakeWindow(200, 200, {combo}));
   window->Show();
-  const HWND hwnd = Hwnd(window->Handle());
+  const HWND hwnd = Hwnd(window->WindowHandle());
   window->AddListRow(1, "a");
   window->AddListRow(1, "b");
   ::SetForegroundWindow(hwnd);
@@ -110,7 +110,7 @@ TEST_F(MessageLoopTest, KeysChooseARowInADroppedListOfADialog) {
                                              log.events.push_back(event);
                                            }}});
     window->Show();
-    const HWND hwnd = Hwnd(window->Handle());
+    const HWND hwnd = Hwnd(window->WindowHandle());
     for (const char* row : {"a", "b", "c"}) window->AddListRow(1, row);
     window->SetText(1, "a");
     ::SetForegroundWindow(hwnd);
@@ -132,7 +132,7 @@ TEST_F(MessageLoopTest, TabMovesThroughADialogAndEnterMeansNothing) {
   const auto window = Open(Dialog({first, second}), {log_.Record(EventKind::kClicked, IDOK),
                                                      log_.Record(EventKind::kClicked, 7)});
   window->Show();
-  const HWND hwnd = Hwnd(window->Handle());
+  const HWND hwnd = Hwnd(window->WindowHandle());
   ::SetForegroundWindow(hwnd);
   ::SetFocus(::GetDlgItem(hwnd, IDOK));
   ASSERT_EQ(::GetFocus(), ::GetDlgItem(hwnd, IDOK));
@@ -150,14 +150,14 @@ TEST_F(MessageLoopTest, EscapeClosesADialogToo) {
   ControlDefinition button = MakeControl(3, ControlKind::kPushButton, {5, 5, 80, 24}, "b");
   button.tabStop = true;
   const auto window = Open(Dialog({button}));
-  PostKey(::GetDlgItem(Hwnd(window->Handle()), 3), VK_ESCAPE);
+  PostKey(::GetDlgItem(Hwnd(window->WindowHandle()), 3), VK_ESCAPE);
   RunQueuedMessages();
   EXPECT_FALSE(window->IsOpen());
 }
 
 TEST_F(MessageLoopTest, CancelFromTheDialogManagerClosesTheDialog) {
   const auto window = Open(Dialog());
-  ::SendMessageA(Hwnd(window->Handle()), WM_COMMAND, IDCANCEL, 0);
+  ::SendMessageA(Hwnd(window->WindowHandle()), WM_COMMAND, IDCANCEL, 0);
   EXPECT_FALSE(window->IsOpen());
 }
 
@@ -165,7 +165,7 @@ TEST_F(MessageLoopTest, ModalWindowDisablesTheOthersAndGivesBackWhatTheyWere) {
   const auto main = Open(MakeWindow(100, 100));
   const auto sleeping = Open(MakeWindow(100, 100));
   test::SetEnabled(*sleeping, false);
-  const HWND mainHwnd = Hwnd(main->Handle());
+  const HWND mainHwnd = Hwnd(main->WindowHandle());
   bool mainEnabledDuring = true;
   bool modalEnabledDuring = false;
   bool mainEnabledWhileDestroying = false;
@@ -179,7 +179,7 @@ TEST_F(MessageLoopTest, ModalWindowDisablesTheOthersAndGivesBackWhatTheyWere) {
                                         mainEnabledWhileDestroying = ::IsWindowEnabled(mainHwnd);
                                       }}});
   modal->Show();
-  test::DestroyLater safety(Hwnd(modal->Handle()), test::kPatienceMs);
+  test::DestroyLater safety(Hwnd(modal->WindowHandle()), test::kPatienceMs);
   modal->PostPrivate();
   modal->RunModal();
 
@@ -204,19 +204,19 @@ TEST_F(MessageLoopTest, EndingAModalWindowHandsActivationBackToTheMainWindow) {
                            }
                          }}});
     modal->Show();
-    ASSERT_EQ(::GetActiveWindow(), Hwnd(modal->Handle()));
-    test::DestroyLater safety(Hwnd(modal->Handle()), test::kPatienceMs);
+    ASSERT_EQ(::GetActiveWindow(), Hwnd(modal->WindowHandle()));
+    test::DestroyLater safety(Hwnd(modal->WindowHandle()), test::kPatienceMs);
     modal->PostPrivate();
     modal->RunModal();
     EXPECT_FALSE(test::DestroyLater::Fired());
-    EXPECT_EQ(::GetActiveWindow(), Hwnd(main->Handle())) << "by close " << byClose;
+    EXPECT_EQ(::GetActiveWindow(), Hwnd(main->WindowHandle())) << "by close " << byClose;
     main->Destroy();
   }
 }
 
 TEST_F(MessageLoopTest, ModalOpenedFromAModalOneRestoresItsOpener) {
   const auto main = Open(MakeWindow(100, 100));
-  const HWND mainHwnd = Hwnd(main->Handle());
+  const HWND mainHwnd = Hwnd(main->WindowHandle());
   std::shared_ptr<Window> second;
   struct {
     bool mainDuringSecond = true, firstDuringSecond = true;
@@ -237,7 +237,7 @@ TEST_F(MessageLoopTest, ModalOpenedFromAModalOneRestoresItsOpener) {
                     seen.firstAfterSecond = test::IsEnabled(opener);
                     test::Close(opener);
                   }}});
-  test::DestroyLater safety(Hwnd(first->Handle()), test::kPatienceMs);
+  test::DestroyLater safety(Hwnd(first->WindowHandle()), test::kPatienceMs);
   first->PostPrivate();
   first->RunModal();
 
@@ -254,7 +254,7 @@ TEST_F(MessageLoopTest, ModalOpenedFromAModalOneRestoresItsOpener) {
 TEST_F(MessageLoopTest, ModalLoopEndsOnQuitAndLeavesItForTheOuterLoop) {
   const auto main = Open(MakeWindow(100, 100));
   const auto modal = Open(Dialog());
-  test::DestroyLater safety(Hwnd(modal->Handle()), test::kPatienceMs);
+  test::DestroyLater safety(Hwnd(modal->WindowHandle()), test::kPatienceMs);
   ::PostQuitMessage(3);
   modal->RunModal();
 
@@ -269,8 +269,8 @@ TEST_F(MessageLoopTest, ModalLoopHandlesEscapeToo) {
   const auto main = Open(MakeWindow(100, 100));
   ControlDefinition box = MakeControl(1, ControlKind::kCheckBox, {5, 5, 80, 20}, "c");
   const auto modal = Open(Dialog({box}));
-  test::DestroyLater safety(Hwnd(modal->Handle()), test::kPatienceMs);
-  PostKey(::GetDlgItem(Hwnd(modal->Handle()), 1), VK_ESCAPE);
+  test::DestroyLater safety(Hwnd(modal->WindowHandle()), test::kPatienceMs);
+  PostKey(::GetDlgItem(Hwnd(modal->WindowHandle()), 1), VK_ESCAPE);
   modal->RunModal();
   EXPECT_FALSE(test::DestroyLater::Fired());
   EXPECT_TRUE(test::IsEnabled(*main));
@@ -285,7 +285,7 @@ TEST_F(MessageLoopTest, EndingEveryWindowFromTheMainWindowsOwnEnd) {
                                      ++mainEnds;
                                      desktop_.DestroyAllWindows();
                                    }}});
-  const HWND mainHwnd = Hwnd(main->Handle());
+  const HWND mainHwnd = Hwnd(main->WindowHandle());
   test::Close(*main);
 
   EXPECT_EQ(mainEnds, 1);
@@ -307,14 +307,14 @@ TEST_F(MessageLoopTest, LeavingTheTopmostBandPutsTheOtherPinnedWindowsBack) {
   const auto third = Open(withButton);
   const auto plain = Open(MakeWindow(100, 100));
   const auto topmost = [](const std::shared_ptr<Window>& window) {
-    return (test::ExStyleOf(Hwnd(window->Handle())) & WS_EX_TOPMOST) != 0;
+    return (test::ExStyleOf(Hwnd(window->WindowHandle())) & WS_EX_TOPMOST) != 0;
   };
   EXPECT_TRUE(topmost(first));
   EXPECT_TRUE(topmost(third));
   EXPECT_FALSE(topmost(plain));
 
   for (const auto& window : {second, third}) {
-    ::SetWindowPos(Hwnd(window->Handle()), HWND_NOTOPMOST, 0, 0, 0, 0,
+    ::SetWindowPos(Hwnd(window->WindowHandle()), HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   first->SetTopmost(false);

@@ -44,7 +44,7 @@ class RealisationTest : public ::testing::Test {
 TEST_F(RealisationTest, BareFrameHasExactlyTheDefinitionsStyleCentredAndOwned) {
   WindowDefinition definition = MakeWindow(kMainWidth, kMainHeight);
   const auto window = Create(definition);
-  const HWND hwnd = Hwnd(window->Handle());
+  const HWND hwnd = Hwnd(window->WindowHandle());
 
   EXPECT_EQ(static_cast<DWORD>(StyleOf(hwnd)), kBareStyle);
   EXPECT_EQ(ExStyleOf(hwnd), 0);
@@ -73,7 +73,7 @@ TEST_F(RealisationTest, SmallWindowsKeepTheirExactSize) {
     definition.frame = frame;
     const auto window = Create(definition);
     RECT rect{};
-    ::GetWindowRect(Hwnd(window->Handle()), &rect);
+    ::GetWindowRect(Hwnd(window->WindowHandle()), &rect);
     EXPECT_EQ(rect.right - rect.left, 60);
     EXPECT_EQ(rect.bottom - rect.top, 20);
     EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - 60) / 2);
@@ -85,7 +85,7 @@ TEST_F(RealisationTest, FixedDialogHasACaptionAndACloseBoxOnly) {
   definition.frame = Frame::kFixedDialog;
   definition.caption = kSetupCaption;
   const auto window = Create(definition);
-  const HWND hwnd = Hwnd(window->Handle());
+  const HWND hwnd = Hwnd(window->WindowHandle());
 
   const DWORD style = static_cast<DWORD>(StyleOf(hwnd));
   EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
@@ -101,7 +101,7 @@ TEST_F(RealisationTest, BackgroundIsButtonFaceOnlyWhenAskedFor) {
     WindowDefinition definition = MakeWindow(100, 100);
     definition.buttonFaceBackground = buttonFace;
     const auto window = Create(definition);
-    const auto brush = ::GetClassLongPtrA(Hwnd(window->Handle()), GCLP_HBRBACKGROUND);
+    const auto brush = ::GetClassLongPtrA(Hwnd(window->WindowHandle()), GCLP_HBRBACKGROUND);
     EXPECT_EQ(brush, buttonFace ? COLOR_BTNFACE + 1 : 0) << "button face " << buttonFace;
   }
 }
@@ -111,7 +111,7 @@ TEST_F(RealisationTest, RoundedCornersGiveTheWindowARegionOfItsSize) {
   definition.cornerEllipse = 20;
   const auto rounded = Create(definition);
   win32::UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
-  ASSERT_NE(::GetWindowRgn(Hwnd(rounded->Handle()), region.get()), ERROR);
+  ASSERT_NE(::GetWindowRgn(Hwnd(rounded->WindowHandle()), region.get()), ERROR);
   const win32::UniqueRegion expected(::CreateRoundRectRgn(0, 0, kMainWidth, kMainHeight, 20, 20));
   // Same pixels (EqualRgn also compares how the two are cut into rectangles).
   win32::UniqueRegion difference(::CreateRectRgn(0, 0, 0, 0));
@@ -127,7 +127,7 @@ TEST_F(RealisationTest, RoundedCornersGiveTheWindowARegionOfItsSize) {
 
   definition.cornerEllipse = 0;
   const auto square = Create(definition);
-  EXPECT_EQ(::GetWindowRgn(Hwnd(square->Handle()), region.get()), ERROR);
+  EXPECT_EQ(::GetWindowRgn(Hwnd(square->WindowHandle()), region.get()), ERROR);
 }
 
 TEST_F(RealisationTest, IconImageGivesBothWindowIconsForTheWindowsLife) {
@@ -136,7 +136,7 @@ TEST_F(RealisationTest, IconImageGivesBothWindowIconsForTheWindowsLife) {
   WindowDefinition definition = MakeWindow(100, 100);
   definition.iconImage = &icon;
   const auto window = Create(definition);
-  const HWND hwnd = Hwnd(window->Handle());
+  const HWND hwnd = Hwnd(window->WindowHandle());
 
   const auto big = reinterpret_cast<HICON>(::SendMessageA(hwnd, WM_GETICON, ICON_BIG, 0));
   const auto small = reinterpret_cast<HICON>(::SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0));
@@ -167,7 +167,7 @@ TEST_F(RealisationTest, ControlsStackInDefinitionOrderFirstOnTop) {
   const auto window = Create(definition);
 
   std::vector<int> stack;
-  for (HWND child = ::GetWindow(Hwnd(window->Handle()), GW_CHILD); child;
+  for (HWND child = ::GetWindow(Hwnd(window->WindowHandle()), GW_CHILD); child;
        child = ::GetWindow(child, GW_HWNDNEXT)) {
     stack.push_back(::GetDlgCtrlID(child));
   }
@@ -184,11 +184,11 @@ TEST_F(RealisationTest, ControlInAGroupFrameIsPlacedFromTheFramesCorner) {
     definition.controls = frameFirst ? std::vector{frame, box} : std::vector{box, frame};
     const auto window = Create(definition);
 
-    const RECT placed = test::RectInParent(::GetDlgItem(Hwnd(window->Handle()), 11));
+    const RECT placed = test::RectInParent(::GetDlgItem(Hwnd(window->WindowHandle()), 11));
     EXPECT_EQ(placed.left, 20) << "frame first " << frameFirst;
     EXPECT_EQ(placed.top, 46) << "frame first " << frameFirst;
     EXPECT_EQ(placed.right - placed.left, 90);
-    const RECT frameRect = test::RectInParent(::GetDlgItem(Hwnd(window->Handle()), 10));
+    const RECT frameRect = test::RectInParent(::GetDlgItem(Hwnd(window->WindowHandle()), 10));
     EXPECT_EQ(frameRect.left, 12);
     EXPECT_EQ(frameRect.top, 30);
   }
@@ -228,7 +228,7 @@ TEST_F(RealisationTest, EachKindIsTheRightClassWithItsStyles) {
     control.style = kindCase.definitionStyle;
     control.tabStop = kindCase.tabStop;
     const auto window = Create(MakeWindow(200, 200, {control}));
-    const HWND child = ::GetDlgItem(Hwnd(window->Handle()), 1);
+    const HWND child = ::GetDlgItem(Hwnd(window->WindowHandle()), 1);
     ASSERT_NE(child, nullptr) << kindCase.className;
     const auto style = static_cast<DWORD>(StyleOf(child));
     EXPECT_STRCASEEQ(ClassOf(child).c_str(), kindCase.className);
@@ -243,13 +243,13 @@ TEST_F(RealisationTest, HiddenControlIsCreatedWithoutVisibleStyle) {
   ControlDefinition control = MakeControl(1, ControlKind::kLabel, {5, 5, 100, 24}, "x");
   control.visible = false;
   const auto window = Create(MakeWindow(200, 200, {control}));
-  EXPECT_EQ(StyleOf(::GetDlgItem(Hwnd(window->Handle()), 1)) & WS_VISIBLE, 0);
+  EXPECT_EQ(StyleOf(::GetDlgItem(Hwnd(window->WindowHandle()), 1)) & WS_VISIBLE, 0);
 }
 
 TEST_F(RealisationTest, TransparentLabelTakesDoubleClicks) {
   const auto window = Create(
       MakeWindow(200, 200, {MakeControl(1, ControlKind::kTransparentLabel, {0, 0, 50, 20})}));
-  const HWND label = ::GetDlgItem(Hwnd(window->Handle()), 1);
+  const HWND label = ::GetDlgItem(Hwnd(window->WindowHandle()), 1);
   const auto classStyle = static_cast<UINT>(::GetClassLongA(label, GCL_STYLE));
   EXPECT_EQ(classStyle & CS_DBLCLKS, static_cast<UINT>(CS_DBLCLKS));
   EXPECT_EQ(::GetClassLongPtrA(label, GCLP_HBRBACKGROUND), 0);
@@ -265,7 +265,7 @@ TEST_F(RealisationTest, ComboListOpensToItsListHeightWithRowsOnePixelTaller) {
   plain.bounds.top = 40;
   plain.extraRowHeight = 0;
   const auto window = Create(MakeWindow(200, 250, {combo, plain}));
-  const HWND hwnd = Hwnd(window->Handle());
+  const HWND hwnd = Hwnd(window->WindowHandle());
 
   const LRESULT standard = ::SendMessageA(::GetDlgItem(hwnd, 2), CB_GETITEMHEIGHT, 0, 0);
   ASSERT_GT(standard, 0);
@@ -321,7 +321,7 @@ TEST_F(RealisationTest, LongComboListDropsNoLowerThanItsListHeight) {
   combo.extraRowHeight = 1;
   const auto window = Create(MakeWindow(200, 250, {combo}));
   for (int row = 0; row < 40; ++row) window->AddListRow(1, "row " + std::to_string(row));
-  const HWND box = ::GetDlgItem(Hwnd(window->Handle()), 1);
+  const HWND box = ::GetDlgItem(Hwnd(window->WindowHandle()), 1);
 
   ::SendMessageA(box, CB_SHOWDROPDOWN, TRUE, 0);
   COMBOBOXINFO parts{};
@@ -340,7 +340,7 @@ TEST_F(RealisationTest, SliderTakesItsRangeStepsAndPosition) {
   ControlDefinition slider = MakeControl(1, ControlKind::kSlider, {5, 5, 150, 30});
   slider.slider = {10, 90, 40, 2, 20, 10};
   const auto window = Create(MakeWindow(200, 200, {slider}));
-  const HWND bar = ::GetDlgItem(Hwnd(window->Handle()), 1);
+  const HWND bar = ::GetDlgItem(Hwnd(window->WindowHandle()), 1);
 
   EXPECT_EQ(::SendMessageA(bar, TBM_GETRANGEMIN, 0, 0), 10);
   EXPECT_EQ(::SendMessageA(bar, TBM_GETRANGEMAX, 0, 0), 90);
@@ -356,7 +356,7 @@ TEST_F(RealisationTest, FontSpecGivesTheExactFontAndAnEmptyFaceTheStockOne) {
   bold.font = {kSongTypeface, -12, FW_BOLD};
   ControlDefinition plain = MakeControl(2, ControlKind::kCheckBox, {5, 30, 100, 20}, "y");
   const auto window = Create(MakeWindow(200, 200, {bold, plain}));
-  const HWND hwnd = Hwnd(window->Handle());
+  const HWND hwnd = Hwnd(window->WindowHandle());
 
   const auto font =
       reinterpret_cast<HFONT>(::SendMessageA(::GetDlgItem(hwnd, 1), WM_GETFONT, 0, 0));
@@ -406,7 +406,7 @@ TEST_F(RealisationTest, EventsDuringCreationAreDroppedAndCreatedComesBeforeShowi
   Text labelWhenCreated;
   EventBindings bindings = {log.Record(EventKind::kClicked, 1)};
   bindings.push_back({EventKind::kCreated, kWindowItself, [&](const Event& event) {
-                        visibleWhenCreated = ::IsWindowVisible(Hwnd(event.window->Handle()));
+                        visibleWhenCreated = ::IsWindowVisible(Hwnd(event.window->WindowHandle()));
                         event.window->SetText(2, "ready");
                         labelWhenCreated = event.window->GetText(2);
                         event.window->SetChecked(1, true);
@@ -426,7 +426,7 @@ TEST_F(RealisationTest, EventsDuringCreationAreDroppedAndCreatedComesBeforeShowi
   EXPECT_TRUE(window->Checked(1));
 
   // After creation the same notification reaches its handler.
-  ::SendMessageA(::GetDlgItem(Hwnd(window->Handle()), 1), BM_CLICK, 0, 0);
+  ::SendMessageA(::GetDlgItem(Hwnd(window->WindowHandle()), 1), BM_CLICK, 0, 0);
   EXPECT_EQ(log.Count(EventKind::kClicked), 1);
 }
 
@@ -447,7 +447,7 @@ TEST_F(RealisationTest, WebViewThatCannotBeMadeFailsTheWholeWindow) {
 
 TEST_F(RealisationTest, DesktopHandsWindowHandlesThroughUnchanged) {
   const auto window = Create(MakeWindow(120, 80));
-  const NativeHandle handle = window->Handle();
+  const NativeHandle handle = window->WindowHandle();
   EXPECT_EQ(::IsWindow(Hwnd(handle)), TRUE);
 
   EXPECT_EQ(desktop_.ScreenSize().width, ::GetSystemMetrics(SM_CXSCREEN));
@@ -457,8 +457,8 @@ TEST_F(RealisationTest, DesktopHandsWindowHandlesThroughUnchanged) {
   EXPECT_EQ(static_cast<DWORD>(ExStyleOf(Hwnd(handle))), static_cast<DWORD>(WS_EX_TOOLWINDOW));
 
   const auto host = Create(MakeWindow(300, 300));
-  desktop_.SetWindowParent(handle, host->Handle());
-  EXPECT_EQ(::GetAncestor(Hwnd(handle), GA_PARENT), Hwnd(host->Handle()));
+  desktop_.SetWindowParent(handle, host->WindowHandle());
+  EXPECT_EQ(::GetAncestor(Hwnd(handle), GA_PARENT), Hwnd(host->WindowHandle()));
   desktop_.SetWindowParent(handle, 0);
   EXPECT_EQ(::GetAncestor(Hwnd(handle), GA_PARENT), ::GetDesktopWindow());
   EXPECT_TRUE(window->IsOpen());
@@ -471,7 +471,7 @@ class PictureBoxTest : public RealisationTest {
     ControlDefinition box = MakeControl(1, ControlKind::kPictureBox, bounds);
     box.picture = picture;
     window_ = Create(MakeWindow(400, 300, {box}));
-    return window_ ? ::GetDlgItem(Hwnd(window_->Handle()), 1) : nullptr;
+    return window_ ? ::GetDlgItem(Hwnd(window_->WindowHandle()), 1) : nullptr;
   }
 
   std::shared_ptr<Window> window_;

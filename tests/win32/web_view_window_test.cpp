@@ -42,7 +42,7 @@ class WebViewWindowTest : public ::testing::Test {
                     MakeControl(kBrowser, ControlKind::kWebView, {0, 0, 258, 194})});
     window_ = desktop_.CreateWindowFrom(definition, {log_.Record(EventKind::kLeftPress, kLabel)});
     ASSERT_NE(window_, nullptr);
-    hwnd_ = Hwnd(window_->Handle());
+    hwnd_ = Hwnd(window_->WindowHandle());
   }
 
   std::size_t RequestsFor(const std::string& path) const {

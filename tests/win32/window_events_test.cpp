@@ -33,7 +33,7 @@ class WindowEventsTest : public ::testing::Test {
     definition.menu = std::move(menu);
     window_ = desktop_.CreateWindowFrom(definition, std::move(bindings));
     ASSERT_NE(window_, nullptr);
-    hwnd_ = Hwnd(window_->Handle());
+    hwnd_ = Hwnd(window_->WindowHandle());
   }
   HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
 
@@ -442,13 +442,13 @@ TEST_F(WindowEventsTest, DestroyedWindowStaysSafeToHold) {
   EXPECT_EQ(textWhileDestroying, "check");
   EXPECT_FALSE(::IsWindow(old));
   EXPECT_FALSE(window_->IsOpen());
-  EXPECT_EQ(window_->Handle(), 0u);
+  EXPECT_EQ(window_->WindowHandle(), 0u);
   EXPECT_FALSE(window_->HasTrayIcon());
   EXPECT_EQ(window_->GetText(1), "");
   EXPECT_FALSE(window_->Checked(1));
   EXPECT_EQ(test::SliderPosition(*window_, 3), 0);
-  EXPECT_EQ(window_->Left(), 0);
-  EXPECT_EQ(window_->Width(), 0);
+  EXPECT_EQ(window_->GetWindowLeft(), 0);
+  EXPECT_EQ(window_->GetWindowWidth(), 0);
   EXPECT_FALSE(test::IsEnabled(*window_));
   // None of these may reach a window that is gone.
   window_->SetText(1, "x");
@@ -493,16 +493,16 @@ TEST_F(WindowEventsTest, EnabledStateAndGeometryAreTheWindows) {
   test::SetEnabled(*window_, true);
   EXPECT_TRUE(test::IsEnabled(*window_));
 
-  window_->SetLeft(100);
-  window_->SetTop(-20);
+  window_->SetWindowLeft(100);
+  window_->SetWindowTop(-20);
   RECT rect{};
   ::GetWindowRect(hwnd_, &rect);
   EXPECT_EQ(rect.left, 100);
   EXPECT_EQ(rect.top, -20);
-  EXPECT_EQ(window_->Left(), 100);
-  EXPECT_EQ(window_->Top(), -20);
-  EXPECT_EQ(window_->Width(), 300);
-  EXPECT_EQ(window_->Height(), 250);
+  EXPECT_EQ(window_->GetWindowLeft(), 100);
+  EXPECT_EQ(window_->GetWindowTop(), -20);
+  EXPECT_EQ(window_->GetWindowWidth(), 300);
+  EXPECT_EQ(window_->GetWindowHeight(), 250);
 }
 
 }  // namespace

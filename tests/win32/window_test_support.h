@@ -52,7 +52,7 @@ using ::nimbrel::MakeControl;
 
 // What only the tests ask of a window, done on its handle; a window that is gone has none.
 inline HWND HandleOf(const Window& window) {
-  return reinterpret_cast<HWND>(window.Handle());
+  return reinterpret_cast<HWND>(window.WindowHandle());
 }
 inline bool IsEnabled(const Window& window) {
   const HWND handle = HandleOf(window);
