@@ -11,6 +11,14 @@ ControlDefinition MakeControl(ControlId id, ControlKind kind, Bounds bounds, Tex
   return control;
 }
 
+Event MakeEvent(EventKind kind, ControlId source, int value) {
+  Event event;
+  event.kind = kind;
+  event.source = source;
+  event.value = value;
+  return event;
+}
+
 WindowDefinition MakeFixedDialog(Text caption, int width, int height) {
   WindowDefinition definition;
   definition.caption = std::move(caption);

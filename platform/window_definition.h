@@ -112,7 +112,7 @@ struct WindowDefinition {
 enum class EventKind {
   kCreated,          // before the window is first shown
   kDestroying,       // the window is about to be destroyed
-  kTrayIcon,         // value: 1 left click, 2 left double click, 3 right click
+  kTrayIcon,         // trayKind
   kMenuCommand,      // source: index of the chosen item in the window's menu definition
   kPrivate,          // the window's own posted message (see Window::PostPrivate)
   kSessionEnding,    // the user logs off or shuts down: the process ends without WM_DESTROY
@@ -126,15 +126,37 @@ enum class EventKind {
 
 class Window;
 
+// What the user did to the notification icon: the kinds 1, 2 and 3 of a tray icon event.
+enum class TrayIconKind {
+  kNone = 0,
+  kLeftClick = 1,
+  kLeftDoubleClick = 2,
+  kRightClick = 3,  // a right click or the context-menu key
+};
+
+// The modifier keys held down during a press.
+struct ModifierKeys {
+  bool control = false;
+  bool shift = false;
+  bool alt = false;
+
+  bool operator==(const ModifierKeys& other) const {
+    return control == other.control && shift == other.shift && alt == other.alt;
+  }
+};
+
 struct Event {
   EventKind kind = EventKind::kCreated;
   Window* window = nullptr;  // the window that raised the event, valid during the handler
   ControlId source = kWindowItself;
-  int value = 0;
+  int value = 0;  // the slider position
   int x = 0;
   int y = 0;
-  int keys = 0;  // bit 0 Ctrl, bit 1 Shift, bit 2 Alt
+  ModifierKeys keys;
+  TrayIconKind trayKind = TrayIconKind::kNone;
 };
+
+Event MakeEvent(EventKind kind, ControlId source = kWindowItself, int value = 0);
 
 struct EventBinding {
   EventKind kind;

@@ -62,7 +62,7 @@ EventBindings Widget::MainWindowBindings() {
       // Windows ends the process after a logoff without destroying the windows.
       {EventKind::kSessionEnding, kWindowItself, [this](const Event&) { ExitProgram(); }},
       {EventKind::kTrayIcon, kWindowItself,
-       [this](const Event& event) { OnMainWindowTrayEvent(event.value); }},
+       [this](const Event& event) { OnMainWindowTrayEvent(event.trayKind); }},
       {EventKind::kLeftPress, kOverlayLabel, [this](const Event&) { OnOverlayLeftPress(); }},
       {EventKind::kRightPress, kOverlayLabel, [this](const Event&) { OnOverlayRightPress(); }},
       {EventKind::kTick, kRefreshTimer, [this](const Event&) { ShowWeather(); }},
@@ -243,7 +243,8 @@ void Widget::OnOverlayRightPress() {
   main_->PopupMenuAtCursor(kConfigMenu);
 }
 
-void Widget::OnMainWindowTrayEvent(int) {
+// Every kind of click opens the menu.
+void Widget::OnMainWindowTrayEvent(TrayIconKind) {
   main_->PopupMenuAtCursor(kConfigMenu);
 }
 

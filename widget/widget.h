@@ -41,7 +41,7 @@ class Widget {
   void ToggleClickThrough();
   void OnOverlayLeftPress();
   void OnOverlayRightPress();
-  void OnMainWindowTrayEvent(int kind);
+  void OnMainWindowTrayEvent(TrayIconKind kind);
   [[noreturn]] void OnMainWindowDestroying();
   [[noreturn]] void ExitProgram();
 

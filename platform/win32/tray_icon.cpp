@@ -141,17 +141,17 @@ UniqueIcon DecodeIconImage(const Bytes& iconImage) {
   return icon;
 }
 
-int TrayEventKind(LPARAM mouseMessage) {
+TrayIconKind TrayEventKind(LPARAM mouseMessage) {
   switch (static_cast<UINT>(mouseMessage)) {
     case WM_LBUTTONUP:
-      return 1;
+      return TrayIconKind::kLeftClick;
     case WM_LBUTTONDBLCLK:
-      return 2;
+      return TrayIconKind::kLeftDoubleClick;
     case WM_RBUTTONUP:
     case WM_CONTEXTMENU:
-      return 3;
+      return TrayIconKind::kRightClick;
     default:
-      return 0;
+      return TrayIconKind::kNone;
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/text.h"
 #include "platform/win32/unique_handles.h"
+#include "platform/window_definition.h"
 
 namespace nimbrel::win32 {
 
@@ -17,8 +18,8 @@ constexpr UINT kTrayCallbackMessage = WM_APP + 100;  // 0x8064
 // the last entry; failing that the same with 32 pixels. Empty when the image is unusable.
 UniqueIcon DecodeIconImage(const Bytes& iconImage);
 
-// 1 left click, 2 left double click, 3 right click or context menu, 0 no event.
-int TrayEventKind(LPARAM mouseMessage);
+// The kind of click a callback's mouse message means; kNone for the messages that mean none.
+TrayIconKind TrayEventKind(LPARAM mouseMessage);
 
 // Shell_NotifyIconA's shape, so that a test can watch the records the shell would get.
 using NotifyIconCall = BOOL(WINAPI*)(DWORD message, NOTIFYICONDATAA* record);

@@ -64,20 +64,12 @@ UINT TaskbarCreatedMessage() {
   return message;
 }
 
-int HeldKeys() {
-  int keys = 0;
-  if (::GetKeyState(VK_CONTROL) < 0) keys |= 1;
-  if (::GetKeyState(VK_SHIFT) < 0) keys |= 2;
-  if (::GetKeyState(VK_MENU) < 0) keys |= 4;
+ModifierKeys HeldModifierKeys() {
+  ModifierKeys keys;
+  keys.control = ::GetKeyState(VK_CONTROL) < 0;
+  keys.shift = ::GetKeyState(VK_SHIFT) < 0;
+  keys.alt = ::GetKeyState(VK_MENU) < 0;
   return keys;
-}
-
-Event MakeEvent(EventKind kind, ControlId source = kWindowItself, int value = 0) {
-  Event event;
-  event.kind = kind;
-  event.source = source;
-  event.value = value;
-  return event;
 }
 
 bool IsButtonKind(ControlKind kind) {
@@ -320,13 +312,16 @@ void Win32Window::OnLabelPress(WPARAM wParam, LPARAM lParam) {
                           static_cast<ControlId>(LOWORD(wParam)));
   event.x = static_cast<short>(LOWORD(lParam));
   event.y = static_cast<short>(HIWORD(lParam));
-  event.keys = HeldKeys();
+  event.keys = HeldModifierKeys();
   Raise(event);
 }
 
 void Win32Window::OnTrayCallback(LPARAM lParam) {
-  const int kind = TrayEventKind(lParam);
-  if (kind != 0) Raise(MakeEvent(EventKind::kTrayIcon, kWindowItself, kind));
+  const TrayIconKind kind = TrayEventKind(lParam);
+  if (kind == TrayIconKind::kNone) return;
+  Event event = MakeEvent(EventKind::kTrayIcon);
+  event.trayKind = kind;
+  Raise(event);
 }
 
 LRESULT Win32Window::OnLabelColour(HDC target, HWND label, LRESULT standard) {

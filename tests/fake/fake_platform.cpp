@@ -66,7 +66,7 @@ void FakeWindow::Raise(Event event) {
 
 void FakeWindow::FinishCreation() {
   creating_ = false;
-  Raise({EventKind::kCreated});
+  Raise(MakeEvent(EventKind::kCreated));
 }
 
 void FakeWindow::SetWindowLeft(int left) {
@@ -112,7 +112,7 @@ void FakeWindow::PopupMenuAtCursor(int menuItem) {
   if (desktop_.popupChoices.empty()) return;
   const int choice = desktop_.popupChoices.front();
   desktop_.popupChoices.pop_front();
-  Raise({EventKind::kMenuCommand, nullptr, choice});
+  Raise(MakeEvent(EventKind::kMenuCommand, choice));
 }
 
 void FakeWindow::SetMenuChecked(int menuItem, bool checked) {
@@ -197,7 +197,7 @@ void FakeWindow::PostPrivate() {
 void FakeWindow::DeliverPostedPrivate() {
   while (privatePosted_ > 0) {
     --privatePosted_;
-    if (open_) Raise({EventKind::kPrivate});
+    if (open_) Raise(MakeEvent(EventKind::kPrivate));
   }
 }
 
@@ -215,7 +215,7 @@ void FakeWindow::Destroy() {
   for (auto& [other, wasEnabled] : disabledByModal_) other->enabled_ = wasEnabled;
   disabledByModal_.clear();
   destroying_ = true;
-  Raise({EventKind::kDestroying});
+  Raise(MakeEvent(EventKind::kDestroying));
   if (trayIcon_) RemoveTrayIcon();
   open_ = false;
   visible_ = false;
@@ -241,24 +241,24 @@ void FakeWindow::RunModal() {
 void FakeWindow::Click(ControlId control) {
   ControlState& state = MutableControl(control);
   if (state.definition.kind == ControlKind::kCheckBox) state.checked = !state.checked;
-  Raise({EventKind::kClicked, nullptr, control});
+  Raise(MakeEvent(EventKind::kClicked, control));
 }
 
 void FakeWindow::ChooseRow(ControlId control, std::size_t row) {
   ControlState& state = MutableControl(control);
   state.text = state.rows.at(row);
-  Raise({EventKind::kRowChosen, nullptr, control});
+  Raise(MakeEvent(EventKind::kRowChosen, control));
 }
 
 void FakeWindow::MoveSlider(ControlId control, int position) {
   ControlState& state = MutableControl(control);
   state.sliderPosition =
       std::clamp(position, state.definition.slider.minimum, state.definition.slider.maximum);
-  Raise({EventKind::kPositionChanged, nullptr, control, state.sliderPosition});
+  Raise(MakeEvent(EventKind::kPositionChanged, control, state.sliderPosition));
 }
 
 void FakeWindow::Tick(ControlId timer) {
-  if (MutableControl(timer).timerEnabled) Raise({EventKind::kTick, nullptr, timer});
+  if (MutableControl(timer).timerEnabled) Raise(MakeEvent(EventKind::kTick, timer));
 }
 
 namespace {
@@ -273,23 +273,33 @@ ControlId MouseTarget(const WindowDefinition& definition) {
 
 }  // namespace
 
-void FakeWindow::PressLeft(int x, int y, int keys) {
+void FakeWindow::PressLeft(int x, int y, ModifierKeys keys) {
+  Press(EventKind::kLeftPress, x, y, keys);
+}
+
+void FakeWindow::PressRight(int x, int y, ModifierKeys keys) {
+  Press(EventKind::kRightPress, x, y, keys);
+}
+
+void FakeWindow::Press(EventKind kind, int x, int y, ModifierKeys keys) {
   // A disabled window or one the mouse passes through never sees the press.
   if (!enabled_ || (desktop_.exStyle(handle_) & style::kTransparent)) return;
-  Raise({EventKind::kLeftPress, nullptr, MouseTarget(definition_), 0, x, y, keys});
+  Event event = MakeEvent(kind, MouseTarget(definition_));
+  event.x = x;
+  event.y = y;
+  event.keys = keys;
+  Raise(event);
 }
 
-void FakeWindow::PressRight(int x, int y, int keys) {
-  if (!enabled_ || (desktop_.exStyle(handle_) & style::kTransparent)) return;
-  Raise({EventKind::kRightPress, nullptr, MouseTarget(definition_), 0, x, y, keys});
-}
-
-void FakeWindow::TrayEvent(int kind) {
-  if (trayIcon_) Raise({EventKind::kTrayIcon, nullptr, kWindowItself, kind});
+void FakeWindow::TrayEvent(TrayIconKind kind) {
+  if (!trayIcon_) return;
+  Event event = MakeEvent(EventKind::kTrayIcon);
+  event.trayKind = kind;
+  Raise(event);
 }
 
 void FakeWindow::EndSession() {
-  Raise({EventKind::kSessionEnding});
+  Raise(MakeEvent(EventKind::kSessionEnding));
 }
 
 bool FakeDesktop::CreateOwnerToolWindow() {

@@ -81,9 +81,9 @@ class FakeWindow final : public Window {
   void ChooseRow(ControlId control, std::size_t row);
   void MoveSlider(ControlId control, int position);
   void Tick(ControlId timer);  // only reaches the handler while the timer is enabled
-  void PressLeft(int x = 0, int y = 0, int keys = 0);
-  void PressRight(int x = 0, int y = 0, int keys = 0);
-  void TrayEvent(int kind);
+  void PressLeft(int x = 0, int y = 0, ModifierKeys keys = {});
+  void PressRight(int x = 0, int y = 0, ModifierKeys keys = {});
+  void TrayEvent(TrayIconKind kind);
   void EndSession();
   void PressEscape() { Close(); }
 
@@ -110,6 +110,7 @@ class FakeWindow final : public Window {
   ControlState& MutableControl(ControlId id);
   void Log(const std::string& call);
   void DeliverPostedPrivate();
+  void Press(EventKind kind, int x, int y, ModifierKeys keys);
 
   FakeDesktop& desktop_;
   std::string name_;

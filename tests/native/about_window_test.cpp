@@ -55,7 +55,7 @@ TEST_F(AboutWindowTest, EscapeAndCloseBoxCloseAtOnce) {
 TEST_F(AboutWindowTest, SecondOpeningOnlyActivatesTheOpenWindow) {
   OpenAbout([&](fake::FakeWindow&) {
     desktop.popupChoices = {main_window::kAbout};
-    Main().TrayEvent(1);
+    Main().TrayEvent(TrayIconKind::kLeftClick);
   });
   EXPECT_TRUE(Logged("w2.RestoreOrActivate"));
   EXPECT_EQ(desktop.windows().size(), 2u);
@@ -66,7 +66,7 @@ TEST_F(AboutWindowTest, OpeningWhileClosingCarriesOutThePendingCloseFirst) {
     about.Click(about_window::kOkButton);
     desktop.modalActions.push_back([](fake::FakeWindow& second) { second.PressEscape(); });
     desktop.popupChoices = {main_window::kAbout};
-    Main().TrayEvent(1);
+    Main().TrayEvent(TrayIconKind::kLeftClick);
     EXPECT_FALSE(about.IsOpen());
   });
   EXPECT_EQ(desktop.windows().size(), 3u);
@@ -80,7 +80,7 @@ TEST_F(AboutWindowTest, SettingsOpenedOnTopDisablesAboutUntilItCloses) {
       EXPECT_FALSE(Main().IsEnabled());
     });
     desktop.popupChoices = {main_window::kSystemSettings};
-    Main().TrayEvent(3);
+    Main().TrayEvent(TrayIconKind::kRightClick);
     EXPECT_TRUE(about.IsEnabled());
     EXPECT_FALSE(Main().IsEnabled());
   });
@@ -90,7 +90,7 @@ TEST_F(AboutWindowTest, ExitFromTheIconMenuWhileOpenEndsTheProgram) {
   WriteBootIni("");
   desktop.modalActions.push_back([&](fake::FakeWindow&) {
     desktop.popupChoices = {main_window::kExit};
-    Main().TrayEvent(3);
+    Main().TrayEvent(TrayIconKind::kRightClick);
   });
   EXPECT_EQ(RunProgram([&] {
               desktop.popupChoices = {main_window::kAbout};

@@ -28,7 +28,7 @@ class SettingsWindowTest : public WidgetFixture {
     EXPECT_EQ(RunProgram([&] {
                 desktop.popupChoices = {main_window::kSystemSettings};
                 if (Main().HasTrayIcon()) {
-                  Main().TrayEvent(3);
+                  Main().TrayEvent(TrayIconKind::kRightClick);
                 } else {
                   Main().PressRight();
                 }
@@ -192,7 +192,8 @@ TEST_F(SettingsWindowTest, IsModalAndOpensOnlyOnce) {
   WithSettingsOpen("", [&](fake::FakeWindow& settings) {
     EXPECT_FALSE(Main().IsEnabled());
     desktop.popupChoices = {main_window::kSystemSettings};
-    Main().TrayEvent(1);  // the icon still reaches the menu while the window is open
+    Main().TrayEvent(
+        TrayIconKind::kLeftClick);  // the icon still reaches the menu while the window is open
     EXPECT_EQ(desktop.windows().size(), 2u);
     EXPECT_TRUE(settings.IsOpen());
   });
@@ -214,11 +215,11 @@ TEST_F(SettingsWindowTest, ExitFromTheIconMenuWhileOpenSavesTheValuesSoFar) {
   desktop.modalActions.push_back([&](fake::FakeWindow& settings) {
     settings.MoveSlider(kTransparencySlider, 77);
     desktop.popupChoices = {main_window::kExit};
-    Main().TrayEvent(3);
+    Main().TrayEvent(TrayIconKind::kRightClick);
   });
   EXPECT_EQ(RunProgram([&] {
               desktop.popupChoices = {main_window::kSystemSettings};
-              Main().TrayEvent(3);
+              Main().TrayEvent(TrayIconKind::kRightClick);
             }),
             0);
   EXPECT_NE(ReadBootIni().find("transparent=77\r\n"), std::string::npos);

@@ -80,7 +80,7 @@ class EndingTest : public WidgetFixture, public ::testing::WithParamInterface<En
         return main.PressRight();
       case Ending::kTrayMenu:
         desktop.popupChoices = {kExit};
-        return main.TrayEvent(3);
+        return main.TrayEvent(TrayIconKind::kRightClick);
       case Ending::kEscape:
         return main.PressEscape();
       case Ending::kDestroy:
@@ -119,7 +119,7 @@ TEST_F(LifecycleTest, NoHandlerRunsOnceTheProgramIsEnding) {
   EXPECT_EQ(RunProgram([&] { Main().PressEscape(); }), 0);
   log.clear();
   Main().Tick(main_window::kRefreshTimer);
-  Main().TrayEvent(1);
+  Main().TrayEvent(TrayIconKind::kLeftClick);
   Main().EndSession();
   EXPECT_TRUE(log.empty()) << log.front();
 }

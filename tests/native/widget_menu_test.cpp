@@ -21,16 +21,18 @@ class MenuTest : public WidgetFixture {
                                     std::function<void()> afterwards = {}) {
     WriteBootIni("[set]\r\n" + stored);
     std::vector<fake::CallLog> perChoice;
-    EXPECT_EQ(RunProgram([&] {
-                for (int item : items) {
-                  const std::size_t before = log.size();
-                  desktop.popupChoices = {item};
-                  Main().TrayEvent(3);  // the icon reaches the menu even through click-through
-                  perChoice.emplace_back(log.begin() + before + 1, log.end());
-                }
-                if (afterwards) afterwards();
-              }),
-              0);
+    EXPECT_EQ(
+        RunProgram([&] {
+          for (int item : items) {
+            const std::size_t before = log.size();
+            desktop.popupChoices = {item};
+            Main().TrayEvent(
+                TrayIconKind::kRightClick);  // the icon reaches the menu even through click-through
+            perChoice.emplace_back(log.begin() + before + 1, log.end());
+          }
+          if (afterwards) afterwards();
+        }),
+        0);
     return perChoice;
   }
   std::string Saved(const std::string& key) const {
@@ -132,7 +134,7 @@ TEST_F(MenuTest, DragStoresTopThenLeftOfTheNewPosition) {
   WriteBootIni("");
   EXPECT_EQ(RunProgram([&] {
               desktop.dragTo = {-30, 700};
-              Main().PressLeft(5, 6, 7);  // keys and position do not matter
+              Main().PressLeft(5, 6, {true, true, true});  // keys and position do not matter
               EXPECT_EQ(widget->settings().top, "700");
               EXPECT_EQ(widget->settings().left, "-30");
               Main().PressLeft();  // a press without movement stores the unchanged position
@@ -146,7 +148,9 @@ TEST_F(MenuTest, DragStoresTopThenLeftOfTheNewPosition) {
 TEST_F(MenuTest, EveryTrayEventKindOpensTheMenu) {
   WriteBootIni("");
   EXPECT_EQ(RunProgram([&] {
-              for (int kind : {1, 2, 3}) Main().TrayEvent(kind);
+              for (TrayIconKind kind : {TrayIconKind::kLeftClick, TrayIconKind::kLeftDoubleClick,
+                                        TrayIconKind::kRightClick})
+                Main().TrayEvent(kind);
               Main().PressEscape();
             }),
             0);

@@ -103,7 +103,8 @@ TEST_F(WidgetFixture, ClickThroughWithoutTrayIconKeepsTheMenuReachable) {
               Main().PressRight();  // passes through the window
               EXPECT_EQ(Count("w1.PopupMenuAtCursor"), 0);
               desktop.popupChoices = {main_window::kClickThrough};
-              Main().TrayEvent(1);  // switch click-through off from the icon's menu
+              Main().TrayEvent(
+                  TrayIconKind::kLeftClick);  // switch click-through off from the icon's menu
               EXPECT_FALSE(Main().HasTrayIcon());
               EXPECT_EQ(desktop.exStyle(Main().WindowHandle()), style::kLayered);
               desktop.popupChoices = {main_window::kExit};

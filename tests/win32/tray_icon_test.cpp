@@ -233,12 +233,12 @@ TEST(DecodeIconImageTest, BrokenImagesGiveNoIcon) {
 }
 
 TEST(TrayEventKindTest, MapsTheMouseMessages) {
-  const std::pair<UINT, int> cases[] = {
-      {WM_LBUTTONUP, 1},     {WM_LBUTTONDBLCLK, 2},
-      {WM_RBUTTONUP, 3},     {WM_CONTEXTMENU, 3},
-      {WM_LBUTTONDOWN, 0},   {WM_RBUTTONDOWN, 0},
-      {WM_RBUTTONDBLCLK, 0}, {WM_MOUSEMOVE, 0},
-      {WM_MBUTTONUP, 0},     {0, 0},
+  const std::pair<UINT, TrayIconKind> cases[] = {
+      {WM_LBUTTONUP, TrayIconKind::kLeftClick},  {WM_LBUTTONDBLCLK, TrayIconKind::kLeftDoubleClick},
+      {WM_RBUTTONUP, TrayIconKind::kRightClick}, {WM_CONTEXTMENU, TrayIconKind::kRightClick},
+      {WM_LBUTTONDOWN, TrayIconKind::kNone},     {WM_RBUTTONDOWN, TrayIconKind::kNone},
+      {WM_RBUTTONDBLCLK, TrayIconKind::kNone},   {WM_MOUSEMOVE, TrayIconKind::kNone},
+      {WM_MBUTTONUP, TrayIconKind::kNone},       {0, TrayIconKind::kNone},
   };
   for (const auto& [message, kind] : cases) {
     EXPECT_EQ(TrayEventKind(static_cast<LPARAM>(message)), kind) << std::hex << message;

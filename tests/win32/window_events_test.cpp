@@ -111,9 +111,13 @@ TEST_F(WindowEventsTest, PressCarriesTheHeldModifierKeys) {
        {log_.Record(EventKind::kLeftPress, 1)});
   const struct {
     std::initializer_list<int> keys;
-    int expected;
-  } cases[] = {{{}, 0},        {{VK_CONTROL}, 1},          {{VK_SHIFT}, 2},
-               {{VK_MENU}, 4}, {{VK_CONTROL, VK_MENU}, 5}, {{VK_CONTROL, VK_SHIFT, VK_MENU}, 7}};
+    ModifierKeys expected;  // control, shift, alt
+  } cases[] = {{{}, {false, false, false}},
+               {{VK_CONTROL}, {true, false, false}},
+               {{VK_SHIFT}, {false, true, false}},
+               {{VK_MENU}, {false, false, true}},
+               {{VK_CONTROL, VK_MENU}, {true, false, true}},
+               {{VK_CONTROL, VK_SHIFT, VK_MENU}, {true, true, true}}};
   for (const auto& keyCase : cases) {
     log_.events.clear();
     {
@@ -121,7 +125,7 @@ TEST_F(WindowEventsTest, PressCarriesTheHeldModifierKeys) {
       ::SendMessageA(Item(1), WM_LBUTTONDOWN, 0, 0);
     }
     ASSERT_EQ(log_.events.size(), 1u);
-    EXPECT_EQ(log_.events[0].keys, keyCase.expected);
+    EXPECT_TRUE(log_.events[0].keys == keyCase.expected);
   }
 }
 
@@ -361,16 +365,19 @@ TEST_F(WindowEventsTest, TrayCallbackRaisesTheKindOfClick) {
   Open({}, {log_.Record(EventKind::kTrayIcon)});
   const struct {
     UINT mouse;
-    int expected;  // 0: nothing raised
-  } cases[] = {{WM_LBUTTONUP, 1}, {WM_LBUTTONDBLCLK, 2}, {WM_RBUTTONUP, 3}, {WM_MOUSEMOVE, 0}};
+    TrayIconKind expected;  // kNone: nothing raised
+  } cases[] = {{WM_LBUTTONUP, TrayIconKind::kLeftClick},
+               {WM_LBUTTONDBLCLK, TrayIconKind::kLeftDoubleClick},
+               {WM_RBUTTONUP, TrayIconKind::kRightClick},
+               {WM_MOUSEMOVE, TrayIconKind::kNone}};
   for (const auto& trayCase : cases) {
     log_.events.clear();
     ::SendMessageA(hwnd_, win32::kTrayCallbackMessage, win32::kTrayIconId, trayCase.mouse);
-    if (trayCase.expected == 0) {
+    if (trayCase.expected == TrayIconKind::kNone) {
       EXPECT_TRUE(log_.events.empty()) << trayCase.mouse;
     } else {
       ASSERT_EQ(log_.events.size(), 1u) << trayCase.mouse;
-      EXPECT_EQ(log_.events[0].value, trayCase.expected);
+      EXPECT_EQ(log_.events[0].trayKind, trayCase.expected);
     }
   }
 }
