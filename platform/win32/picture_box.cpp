@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/text.h"
+#include "platform/win32/gdi_scopes.h"
 #include "platform/win32/jpeg_picture.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/window_class.h"
@@ -44,16 +45,13 @@ void Draw(HWND box, HDC target) {
   const Picture* picture = PictureOf(box);
   if (!picture || !picture->bitmap) return;
   UniqueDc source(::CreateCompatibleDC(target));
-  const HGDIOBJ previous = ::SelectObject(source.get(), picture->bitmap.get());
+  const SelectedObject bitmap(source.get(), picture->bitmap.get());
   ::BitBlt(target, 0, 0, picture->size.cx, picture->size.cy, source.get(), 0, 0, SRCCOPY);
-  ::SelectObject(source.get(), previous);
 }
 
 void Paint(HWND box) {
-  PAINTSTRUCT paint{};
-  const HDC target = ::BeginPaint(box, &paint);
-  Draw(box, target);
-  ::EndPaint(box, &paint);
+  const PaintScope paint(box);
+  Draw(box, paint.context());
 }
 
 LRESULT CALLBACK PictureBoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/win32/gdi_scopes.h"
 #include "platform/win32/window_class.h"
 #include "platform/win32/window_services.h"
 
@@ -23,16 +24,13 @@ void DrawLabelText(HWND label, HDC target) {
   const std::string text = WindowText(label);
   ::SetBkMode(target, TRANSPARENT);
   ::SetTextColor(target, kTextColour);
-  const HGDIOBJ previous = ::SelectObject(target, FontOf(label));
+  const SelectedObject font(target, FontOf(label));
   ::DrawTextA(target, text.c_str(), static_cast<int>(text.size()), &client, kTextFormat);
-  ::SelectObject(target, previous);
 }
 
 void Paint(HWND label) {
-  PAINTSTRUCT paint{};
-  const HDC target = ::BeginPaint(label, &paint);
-  DrawLabelText(label, target);
-  ::EndPaint(label, &paint);
+  const PaintScope paint(label);
+  DrawLabelText(label, paint.context());
 }
 
 // The old text is not erased by the label itself: what lies below has to paint again.
