@@ -1,12 +1,11 @@
 #include "portal/geocode_cache.h"
 
-#include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
 namespace nimbrel::portal {
 
-GeocodeCache::GeocodeCache(std::string path, std::chrono::seconds unknown_for)
+GeocodeCache::GeocodeCache(std::filesystem::path path, std::chrono::seconds unknown_for)
     : path_(std::move(path)), unknown_for_(unknown_for) {
   Load();
 }
@@ -63,17 +62,16 @@ void GeocodeCache::Save() const {
     stored[city] = {{"latitude", place.latitude}, {"longitude", place.longitude}};
   }
   // Written beside and renamed over, so a crash never leaves half a file.
-  const std::string temporary = path_ + ".tmp";
+  std::filesystem::path temporary = path_;
+  temporary += ".tmp";
   {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     if (!file) return;
     file << stored.dump(1) << '\n';
     if (!file) return;
   }
-#ifdef _WIN32
-  std::remove(path_.c_str());  // MSVCRT's rename does not replace
-#endif
-  std::rename(temporary.c_str(), path_.c_str());
+  std::error_code ignored;
+  std::filesystem::rename(temporary, path_, ignored);
 }
 
 }  // namespace nimbrel::portal

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -23,7 +24,7 @@ struct GeocodeAnswer {
 class GeocodeCache {
  public:
   // An empty path keeps everything in memory. A missing or unreadable file starts empty.
-  GeocodeCache(std::string path, std::chrono::seconds unknown_for);
+  GeocodeCache(std::filesystem::path path, std::chrono::seconds unknown_for);
 
   GeocodeAnswer Find(const std::string& city, Instant now);
   void RememberKnown(const std::string& city, Coordinates coordinates);
@@ -33,7 +34,7 @@ class GeocodeCache {
   void Load();
   void Save() const;  // caller holds mutex_
 
-  const std::string path_;
+  const std::filesystem::path path_;
   const std::chrono::seconds unknown_for_;
   std::mutex mutex_;
   std::map<std::string, Coordinates> known_;

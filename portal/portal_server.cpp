@@ -52,7 +52,7 @@ struct PortalServer::Parts {
   Parts(const PortalOptions& options, HttpFetcher& fetcher)
       : listen_host(options.listen_host),
         listen_port(options.listen_port),
-        places(options.cache_file, std::chrono::hours(1)),
+        places(std::filesystem::u8path(options.cache_file), std::chrono::hours(1)),
         source(fetcher, options.forecast_base, options.geocode_base),
         service(source, places, Settings(options)) {}
 

@@ -18,7 +18,7 @@ import os
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
-WEATHER_BASE = "http://wap.soso.com/"
+WEATHER_BASE = "http://127.0.0.1:8383/"
 
 # Mainland divisions in pinyin order, then the two SARs and Taiwan.
 CATALOGUE = [

@@ -5,8 +5,9 @@
 
 namespace nimbrel {
 
-// The portal used when boot.ini names none in section "weather", key "base".
-inline const Text kDefaultWeatherBaseAddress = "http://wap.soso.com/";
+// The portal used when boot.ini names none in section "weather", key "base": the Nimbrel
+// portal that the release starts beside the widget for each user.
+inline const Text kDefaultWeatherBaseAddress = "http://127.0.0.1:8383/";
 
 // Read once at start and never written back.
 Text ReadWeatherBaseAddress(const ProfileStore& store, const Text& profilePath);

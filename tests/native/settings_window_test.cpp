@@ -147,7 +147,7 @@ TEST_P(ProvinceChoiceTest, RefillsCitiesTakesTheFirstAndRequestsItsPage) {
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls.front(), "w2.ResetList(5)");
   EXPECT_EQ(calls.back(),
-            "w1.SetWebAddress(3,http://wap.soso.com/tb.q?cid=tb.tq&cin=&city=" + c.city + ")");
+            "w1.SetWebAddress(3,http://127.0.0.1:8383/tb.q?cid=tb.tq&cin=&city=" + c.city + ")");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -168,7 +168,7 @@ TEST_F(SettingsWindowTest, CityChoiceStoresWhateverBothCombosShow) {
                      settings.ChooseRow(kCityCombo, 1);
                    });
   EXPECT_EQ(CallsWhileOpen().back(),
-            "w1.SetWebAddress(3,http://wap.soso.com/tb.q?cid=tb.tq&cin=&city=" + kHaidian + ")");
+            "w1.SetWebAddress(3,http://127.0.0.1:8383/tb.q?cid=tb.tq&cin=&city=" + kHaidian + ")");
   EXPECT_NE(ReadBootIni().find("province=typed\r\ncity=" + kHaidian + "\r\n"), std::string::npos);
 }
 
@@ -206,7 +206,7 @@ TEST_F(SettingsWindowTest, TicksDuringTheModalLoopUseTheCityJustChosen) {
     settings.ChooseRow(kProvinceCombo, 1);
     Main().Tick(main_window::kRefreshTimer);
   });
-  EXPECT_EQ(Count("w1.SetWebAddress(3,http://wap.soso.com/tb.q?cid=tb.tq&cin=&city=" + kBeijing),
+  EXPECT_EQ(Count("w1.SetWebAddress(3,http://127.0.0.1:8383/tb.q?cid=tb.tq&cin=&city=" + kBeijing),
             2);
 }
 

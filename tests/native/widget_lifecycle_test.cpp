@@ -8,7 +8,7 @@ namespace nimbrel::testing {
 namespace {
 
 using main_window::kExit;
-const std::string kDefaultAddress = "http://wap.soso.com/tb.q?cid=tb.tq&cin=&city=" + kHuainan;
+const std::string kDefaultAddress = "http://127.0.0.1:8383/tb.q?cid=tb.tq&cin=&city=" + kHuainan;
 
 class LifecycleTest : public WidgetFixture {};
 

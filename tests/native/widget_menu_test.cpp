@@ -120,14 +120,14 @@ TEST_F(MenuTest, TimedRefreshTogglesMarkFieldAndTimerAndTicksOnlyWhileOn) {
 TEST_F(MenuTest, ManualRefreshRequestsTheSamePageEveryTime) {
   const auto calls = Choose("city=\r\n", {kManualRefresh, kManualRefresh});
   const fake::CallLog request = {
-      "w1.SetWebAddress(3,http://wap.soso.com/tb.q?cid=tb.tq&cin=&city=)"};
+      "w1.SetWebAddress(3,http://127.0.0.1:8383/tb.q?cid=tb.tq&cin=&city=)"};
   EXPECT_EQ(calls[0], request);
   EXPECT_EQ(calls[1], request);
 }
 
 TEST_F(MenuTest, CityTextIsAppendedUnencoded) {
   Choose("city=a b&c#d+e\r\n", {});
-  EXPECT_TRUE(Logged("w1.SetWebAddress(3,http://wap.soso.com/tb.q?cid=tb.tq&cin=&city=a b&c#d+e)"));
+  EXPECT_TRUE(Logged("w1.SetWebAddress(3,http://127.0.0.1:8383/tb.q?cid=tb.tq&cin=&city=a b&c#d+e)"));
 }
 
 TEST_F(MenuTest, DragStoresTopThenLeftOfTheNewPosition) {
