@@ -75,6 +75,8 @@ PortalServer::PortalServer(const PortalOptions& options, HttpFetcher& fetcher)
   httplib::Server& http = parts_->http;
   http.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
   http.set_keep_alive_max_count(kKeepAliveRequests);
+  // Headers and body leave in separate writes; Nagle would hold the second for an ACK.
+  http.set_tcp_nodelay(true);
   http.set_read_timeout(kClientReadSeconds, 0);
   http.set_payload_max_length(kLargestRequestBody);
   WeatherService& service = parts_->service;
