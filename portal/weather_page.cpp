@@ -30,7 +30,8 @@ constexpr std::string_view kStyle =
     ".c{left:22px;top:6px;width:214px;height:26px;line-height:26px;font-size:18px;"
     "font-weight:bold;text-align:center}"
     ".s{left:14px;top:36px;width:46px;height:48px;line-height:48px;font-size:34px;"
-    "text-align:center;font-family:\"Segoe UI Symbol\",\"DejaVu Sans\",sans-serif}"
+    "text-align:center}"
+    ".s,.g{font-family:\"Segoe UI Symbol\",\"DejaVu Sans\",sans-serif}"
     ".t{left:62px;top:36px;width:84px;height:48px;line-height:48px;font-size:34px}"
     ".n{left:148px;top:40px;width:96px;height:22px;line-height:22px;font-size:15px}"
     ".r{left:148px;top:62px;width:96px;height:20px;line-height:20px;font-size:13px}"
@@ -82,8 +83,8 @@ std::string DayCells(const std::vector<DailyForecast>& days) {
     const DailyForecast& day = days[i];
     const WeatherWords weather = DescribeWeatherCode(day.weather_code);
     rows[0] += "<td><div>" + ChineseWeekday(day.date) + "</div></td>";
-    rows[1] += "<td><div>" + std::string(weather.symbol) + " " + std::string(weather.words) +
-               "</div></td>";
+    rows[1] += "<td><div><span class=\"g\">" + std::string(weather.symbol) + "</span> " +
+               std::string(weather.words) + "</div></td>";
     rows[2] += "<td><div>" + Degrees(day.low) + " / " + Degrees(day.high) + "</div></td>";
   }
   return "<table><tr>" + rows[0] + "</tr><tr>" + rows[1] + "</tr><tr>" + rows[2] + "</tr></table>";

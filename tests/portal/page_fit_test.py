@@ -48,8 +48,7 @@ MEASURE = """<script>
     if (e.scrollHeight > e.clientHeight + 1 && style.overflowY !== 'visible') {
       faults.push('wraps out of its box: ' + name(e));
     }
-    if (e.scrollWidth > e.clientWidth + 1 && e.children.length === 0 &&
-        style.textOverflow !== 'ellipsis') {
+    if (e.scrollWidth > e.clientWidth + 1 && style.textOverflow !== 'ellipsis') {
       faults.push('cut without an ellipsis: ' + name(e));
     }
   }

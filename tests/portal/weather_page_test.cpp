@@ -26,7 +26,7 @@ TEST(WeatherPage, CarriesTheWeatherAndWhatTheControlNeeds) {
         ">21\u00B0<", ">多云<",      // now: 21.4 rounds down, code 2
         "今天 12\u00B0 / 24\u00B0",  // today's low and high
         "周六", "周日", "周一",      // 2026-12-12 .. 14
-        "\u2602 小雨", "\u2600 晴", "-7\u00B0 / -1\u00B0", "更新 08:05", "数据 Open-Meteo"}) {
+        "\u2602</span> 小雨", "\u2600</span> 晴", "-7\u00B0 / -1\u00B0", "更新 08:05", "数据 Open-Meteo"}) {
     EXPECT_TRUE(Contains(page, part)) << part;
   }
   EXPECT_FALSE(Contains(page, "周五")) << "today is not among the next three days";
