@@ -52,11 +52,12 @@ def get(url):
 
 class WineProgram:
     def __init__(self, *command, cwd, log=None):
-        self.log = log
+        errors = open(log, "wb") if log else subprocess.DEVNULL
         self.process = subprocess.Popen(
             [WINE_RUN, *command], cwd=cwd, stdin=subprocess.DEVNULL,
-            stdout=subprocess.DEVNULL, stderr=open(log, "wb") if log else subprocess.DEVNULL,
-            start_new_session=True)
+            stdout=subprocess.DEVNULL, stderr=errors, start_new_session=True)
+        if log:
+            errors.close()  # the program holds its own copy
 
     def wait(self, deadline):
         return self.process.wait(deadline)
