@@ -128,6 +128,8 @@ class PortalEndToEnd(unittest.TestCase):
         self.assertEqual(portal.get(WEATHER_PATH + "%FF%FF")[0], 400)
         self.assertEqual(portal.get(WEATHER_PATH)[0], 400)
         self.assertEqual(portal.get("/index.html")[0], 404)
+        self.assertEqual(portal.get(WEATHER_PATH + "x" * 9000)[0], 414, "request line bound")
+        self.assertEqual(portal.get(WEATHER_PATH + "x" * 3000)[0], 400, "city bound")
         log = portal.log_text()
         self.assertRegex(log, r"\d\dZ 200 city=北京 cache=miss upstream_ms=\d+")
         self.assertRegex(log, r"\d\dZ 200 city=北京 cache=hit upstream_ms=0")
