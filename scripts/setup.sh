@@ -33,24 +33,45 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   locale-gen >/dev/null
 fi
 
+# Debian's source packages: libjpeg and cpp-httplib are not packaged for mingw, so their
+# sources are built or copied from Debian's source packages of this release.
+enable_source_packages() {
+  grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && return 0
+  grep -qs '^deb-src' /etc/apt/sources.list && return 0
+  echo "setup: enabling source packages"
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && sed -i 's/^Types: deb$/Types: deb deb-src/' "$f"
+  done
+  apt-get update -qq
+}
+
+# Unpacks (with Debian's patches applied) the source package $1 into $deps/src once.
+fetch_source() {
+  ls -d "$deps/src/$1"-*/ >/dev/null 2>&1 && return 0
+  enable_source_packages
+  mkdir -p "$deps/src"
+  (cd "$deps/src" && apt-get source -qq "$1${2:+=$2}" >/dev/null 2>&1)
+  ls -d "$deps/src/$1"-*/ >/dev/null 2>&1
+}
+
+# The Windows portal compiles cpp-httplib header-only; Debian installs it split into a
+# header and a shared library, so the whole header comes from the same version's source.
+copy_httplib_header() {
+  [ -f "$deps/cpp-httplib/httplib.h" ] && return 0
+  local version
+  version=$(dpkg-query -W -f='${source:Version}' libcpp-httplib-dev)
+  fetch_source cpp-httplib "$version"
+  mkdir -p "$deps/cpp-httplib"
+  cp "$(ls -d "$deps"/src/cpp-httplib-*/ | head -n 1)httplib.h" "$deps/cpp-httplib/httplib.h"
+}
+
 # libjpeg is not packaged for mingw: build Debian's libjpeg-turbo source statically, once per target.
 build_libjpeg() {
   local triple=$1 prefix="$deps/libjpeg-$1"
   [ -f "$prefix/lib/libjpeg.a" ] && return 0
+  fetch_source libjpeg-turbo
   local src
-  src=$(ls -d "$deps"/src/libjpeg-turbo-*/ 2>/dev/null | head -n 1 || true)
-  if [ -z "$src" ]; then
-    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
-      echo "setup: enabling source packages"
-      for f in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$f" ] && sed -i 's/^Types: deb$/Types: deb deb-src/' "$f"
-      done
-      apt-get update -qq
-    fi
-    mkdir -p "$deps/src"
-    (cd "$deps/src" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1)
-    src=$(ls -d "$deps"/src/libjpeg-turbo-*/ | head -n 1)
-  fi
+  src=$(ls -d "$deps"/src/libjpeg-turbo-*/ | head -n 1)
   local processor=x86_64
   [ "$triple" = i686-w64-mingw32 ] && processor=i686
   echo "setup: building libjpeg for $triple"
@@ -67,6 +88,7 @@ build_libjpeg() {
 }
 build_libjpeg x86_64-w64-mingw32
 build_libjpeg i686-w64-mingw32
+copy_httplib_header
 
 # The shipped exe is 32-bit and this kernel runs no 32-bit code: Wine's i386 half runs it
 # through qemu's user-mode emulation. Debian 12's own qemu is far too slow for Wine, so qemu
@@ -88,8 +110,12 @@ setup_i386_runtime() {
     echo "setup: adding bookworm-backports and the i386 architecture"
     local mirror
     mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
+    if [ -z "$mirror" ]; then
+      i386_unavailable "no Debian mirror configured in debian.sources for bookworm-backports"
+      return 0
+    fi
     printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: %s\n' \
-      "${mirror:-http://deb.debian.org/debian}" /usr/share/keyrings/debian-archive-keyring.gpg >"$sources"
+      "$mirror" /usr/share/keyrings/debian-archive-keyring.gpg >"$sources"
     dpkg --add-architecture i386
     apt-get update -qq
   fi

@@ -1,14 +1,10 @@
 # The Windows builds compile cpp-httplib and nlohmann-json from headers copied into the build
 # tree, never from /usr/include: that directory holds the host's headers, not mingw's.
-# Debian installs cpp-httplib split into a header and a shared library, so the whole
-# header-only form comes from Debian's source package of the same installed version.
+# Debian installs cpp-httplib split into a header and a shared library, so scripts/setup.sh
+# takes the whole header-only form from Debian's source package of the installed version.
 set(NIMBREL_PORTAL_THIRD_PARTY ${CMAKE_BINARY_DIR}/third_party/include)
-if(NOT EXISTS ${NIMBREL_PORTAL_THIRD_PARTY}/httplib.h)
-  execute_process(
-    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/copy_httplib_header.sh ${NIMBREL_PORTAL_THIRD_PARTY}
-    RESULT_VARIABLE copy_result)
-  if(NOT copy_result EQUAL 0)
-    message(FATAL_ERROR "portal: could not get cpp-httplib's header-only source")
-  endif()
+if(NOT EXISTS ${NIMBREL_HTTPLIB_HEADER_DIR}/httplib.h)
+  message(FATAL_ERROR "portal: no ${NIMBREL_HTTPLIB_HEADER_DIR}/httplib.h; run scripts/setup.sh")
 endif()
+file(COPY ${NIMBREL_HTTPLIB_HEADER_DIR}/httplib.h DESTINATION ${NIMBREL_PORTAL_THIRD_PARTY})
 file(COPY /usr/include/nlohmann DESTINATION ${NIMBREL_PORTAL_THIRD_PARTY})
