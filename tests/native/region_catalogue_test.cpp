@@ -61,6 +61,25 @@ TEST(RegionCatalogueTest, CitiesUseTheCallersFallbackAndFullWidthCounts) {
   EXPECT_TRUE(catalogue.ReadCityNames("missing", kAnhui).empty());
 }
 
+TEST(RegionCatalogueTest, HugeCountsStopAtAThousandEntriesReadAsUsual) {
+  for (const Text count : {"1001", "2000000000", "2147483647", "99999999999"}) {
+    MapStore store;
+    store.values = {{{"X", "count"}, count}, {{"X", "1"}, "c1"}, {{"X", "1000"}, "c1000"}};
+    const std::vector<Text> cities = RegionCatalogue(store, "P\\boot.ini").ReadCityNames("X", "");
+    ASSERT_EQ(cities.size(), 1000u) << count;
+    EXPECT_EQ(cities.front(), "c1");
+    EXPECT_EQ(cities[1], "");  // a missing key still reads as the fallback
+    EXPECT_EQ(cities.back(), "c1000");
+    EXPECT_EQ(store.reads, 1001) << count;
+  }
+  MapStore store;
+  store.values = {{{"province", "count"}, "1000"}, {{"province", "999"}, "p999"}};
+  const std::vector<Text> provinces = RegionCatalogue(store, "P\\boot.ini").ReadProvinceNames();
+  ASSERT_EQ(provinces.size(), 1000u);
+  EXPECT_EQ(provinces[998], "p999");
+  EXPECT_EQ(provinces[999], kAnhui);
+}
+
 TEST(RegionCatalogueTest, FirstCityFallsBackToTheDefaultProvinceText) {
   MapStore store;
   store.values = {{{"X", "1"}, "c1"}, {{"Y", "count"}, "1"}};
