@@ -26,10 +26,29 @@ char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+bool StartsDoubleByte(const Text& text, std::size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
+}
+
+// kernel32 reads the file as characters of the ANSI code page, so the second byte of a
+// double-byte character is never a bracket and never folded as a letter.
+std::size_t FindCharacter(const Text& text, char wanted) {
+  for (std::size_t i = 0; i < text.size(); i += StartsDoubleByte(text, i) ? 2 : 1) {
+    if (text[i] == wanted) return i;
+  }
+  return Text::npos;
+}
+
+// Names match regardless of ASCII letter case; double-byte characters match only exactly.
 bool SameName(const Text& a, const Text& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    if (StartsDoubleByte(a, i)) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+      return false;
+    }
   }
   return true;
 }
@@ -82,7 +101,7 @@ class IniText {
   std::optional<Text> SectionName(const Line& line) const {
     const Text text = Trim(LineText(line));
     if (text.size() < 2 || text.front() != '[') return std::nullopt;
-    const std::size_t close = text.find(']');
+    const std::size_t close = FindCharacter(text, ']');
     if (close == Text::npos) return std::nullopt;
     return Trim(text.substr(1, close - 1));
   }
@@ -177,9 +196,9 @@ Text IniFileStore::ReadString(const Text& file, const Text& section, const Text&
   const std::optional<Text> content = ReadFile(file);
   if (!content || IsUtf16(*content)) return fallback;
   const IniText ini(*content);
-  const auto header = ini.FindSection(section);
+  const auto header = ini.FindSection(Trim(section));
   if (!header) return fallback;
-  const auto index = ini.FindKey(*header, key);
+  const auto index = ini.FindKey(*header, Trim(key));
   if (!index) return fallback;
   Text value = Unquote(Trim(ini.Entry(ini.line(*index))->second));
   if (value.size() >= kValueBufferSize) value.resize(kValueBufferSize - 1);
@@ -193,11 +212,14 @@ bool IniFileStore::WriteString(const Text& file, const Text& section, const Text
   const std::optional<Text> content = ReadFile(file);
   if (exists && (!content || IsUtf16(*content))) return false;
 
+  // Blanks around a requested name are no part of it, in a new line as in a search.
+  const Text sectionName = Trim(section);
+  const Text keyName = Trim(key);
   const IniText ini(content.value_or(Text()));
-  const Text entry = key + "=" + value;
+  const Text entry = keyName + "=" + value;
   Text updated = ini.content();
-  if (const auto header = ini.FindSection(section)) {
-    if (const auto index = ini.FindKey(*header, key)) {
+  if (const auto header = ini.FindSection(sectionName)) {
+    if (const auto index = ini.FindKey(*header, keyName)) {
       // The name keeps the spelling it has in the file, as kernel32 leaves it.
       const Line& line = ini.line(*index);
       updated.replace(line.begin, line.end - line.begin, ini.Entry(line)->first + "=" + value);
@@ -208,7 +230,7 @@ bool IniFileStore::WriteString(const Text& file, const Text& section, const Text
     }
   } else {
     if (!ini.EndsWithNewLine()) updated += kNewLine;
-    updated += "[" + section + "]" + kNewLine + entry + kNewLine;
+    updated += "[" + sectionName + "]" + kNewLine + entry + kNewLine;
   }
   return ReplaceFile(file, updated);
 }

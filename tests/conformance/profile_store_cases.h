@@ -86,6 +86,17 @@ inline std::vector<ProfileStoreCase> ReadCases() {
        "key", "dflt", "\xB0\xB2\xBB\xD5"},
       {"DoubleByteNamesMatch", "[\xB0\xB2\xBB\xD5]\r\n\xBA\xCF\xB7\xCA=\xB3\xC7\r\n",
        Operation::kRead, "\xB0\xB2\xBB\xD5", "\xBA\xCF\xB7\xCA", "dflt", "\xB3\xC7"},
+      // 0x815D is one character whose second byte is the code of ']'.
+      {"TrailByteOfABracketInsideASectionName", "[\x81\x5D\xB0\xB2]\r\nkey=v\r\n", Operation::kRead,
+       "\x81\x5D\xB0\xB2", "key", "dflt", "v"},
+      {"TrailBytesOfSectionNamesAreNotCaseFolded", "[\x81\x41]\r\nkey=v\r\n", Operation::kRead,
+       "\x81\x61", "key", "dflt", "dflt"},
+      {"TrailBytesOfKeysAreNotCaseFolded", "[set]\r\n\x81\x41=v\r\n", Operation::kRead, "set",
+       "\x81\x61", "dflt", "dflt"},
+      {"DoubleByteNameWithALetterTrailByteMatchesItself", "[\x81\x41]\r\n\x81\x41=v\r\n",
+       Operation::kRead, "\x81\x41", "\x81\x41", "dflt", "v"},
+      {"TrailingBlanksOfRequestedNamesTrimmed", "[set]\r\nkey=v\r\n", Operation::kRead, "set \t",
+       "key  ", "dflt", "v"},
   };
 }
 
@@ -143,6 +154,12 @@ inline std::vector<ProfileStoreCase> WriteCases() {
        "[\xB0\xB2\xBB\xD5]\r\na=\xBA\xCF\xB7\xCA\r\nkey=1\r\nb=\xB3\xC7\r\n", Operation::kWrite,
        "\xB0\xB2\xBB\xD5", "key", "2",
        "[\xB0\xB2\xBB\xD5]\r\na=\xBA\xCF\xB7\xCA\r\nkey=2\r\nb=\xB3\xC7\r\n"},
+      {"ReplacementFoundWithTrailingBlanksOfRequestedNames", "[set]\r\nkey=old\r\n",
+       Operation::kWrite, "set ", "key ", "new", "[set]\r\nkey=new\r\n"},
+      {"NewSectionAndKeyWithoutTheirTrailingBlanks", std::nullopt, Operation::kWrite, "set ",
+       "key ", "v", "[set]\r\nkey=v\r\n"},
+      {"ReplacesInASectionWithABracketTrailByte", "[\x81\x5D]\r\nkey=old\r\n", Operation::kWrite,
+       "\x81\x5D", "key", "new", "[\x81\x5D]\r\nkey=new\r\n"},
   };
 }
 
