@@ -41,11 +41,14 @@ void KeepEdgeOnScreen(Text& edge, int screenSize, int windowSize) {
 }  // namespace
 
 void LoadSettings(WidgetSettings& settings, const ProfileStore& store, const Text& profilePath,
-                  ScreenExtent screen, ScreenExtent window) {
+                  ScreenExtent screen, ScreenExtent window, const MonitorProbe& onSomeMonitor) {
   for (const SettingKey& entry : kSettingKeys) {
     settings.*entry.field =
         ReadProfileValue(store, profilePath, kSettingsSection, entry.key, entry.fallback);
   }
+  // A place on a monitor beside or below the primary one is where the user left the widget;
+  // on the primary monitor no edge lies past the screen, so nothing would change anyway.
+  if (onSomeMonitor(TextToInteger(settings.left), TextToInteger(settings.top))) return;
   KeepEdgeOnScreen(settings.top, screen.height, window.height);
   KeepEdgeOnScreen(settings.left, screen.width, window.width);
 }

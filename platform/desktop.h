@@ -14,6 +14,15 @@ struct ScreenSizePixels {
   int height = 0;
 };
 
+// A rectangle in virtual-screen pixels, which reach left of and above the primary monitor
+// when another monitor lies there.
+struct ScreenRectPixels {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
 // The window manager and shell as the widget sees them, and the realisation of windows from
 // their definitions. It owns every window it creates (the window registry).
 class Desktop {
@@ -29,6 +38,8 @@ class Desktop {
                                                    EventBindings bindings) = 0;
 
   virtual ScreenSizePixels ScreenSize() const = 0;
+  // True when the rectangle overlaps a monitor that exists (MonitorFromRect, no default).
+  virtual bool OverlapsAMonitor(const ScreenRectPixels& rect) const = 0;
   virtual std::uint32_t GetExStyle(NativeHandle window) const = 0;
   virtual std::uint32_t SetExStyle(NativeHandle window, std::uint32_t exStyle) = 0;
   // Extended style := WS_EX_LAYERED alone, then the layered alpha; alpha outside 0..255 or

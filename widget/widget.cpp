@@ -118,8 +118,12 @@ NativeHandle Widget::MainHandle() const {
 
 void Widget::OnMainWindowCreated() {
   const ScreenSizePixels screen = services_.desktop.ScreenSize();
-  LoadSettings(settings_, services_.profile, profilePath_, {screen.width, screen.height},
-               {main_->GetWindowWidth(), main_->GetWindowHeight()});
+  const ScreenExtent window{main_->GetWindowWidth(), main_->GetWindowHeight()};
+  const Desktop& desktop = services_.desktop;
+  LoadSettings(settings_, services_.profile, profilePath_, {screen.width, screen.height}, window,
+               [&desktop, window](int left, int top) {
+                 return desktop.OverlapsAMonitor({left, top, window.width, window.height});
+               });
   ApplySettingsAtStart();
 }
 

@@ -49,6 +49,10 @@ ScreenSizePixels Win32Desktop::ScreenSize() const {
   return {size.cx, size.cy};
 }
 
+bool Win32Desktop::OverlapsAMonitor(const ScreenRectPixels& rect) const {
+  return win32::OverlapsAMonitor(rect.left, rect.top, rect.width, rect.height);
+}
+
 std::uint32_t Win32Desktop::GetExStyle(NativeHandle window) const {
   return win32::GetExStyle(ToHwnd(window));
 }

@@ -23,6 +23,7 @@ class Win32Desktop final : public Desktop {
                                            EventBindings bindings) override;
 
   ScreenSizePixels ScreenSize() const override;
+  bool OverlapsAMonitor(const ScreenRectPixels& rect) const override;
   std::uint32_t GetExStyle(NativeHandle window) const override;
   std::uint32_t SetExStyle(NativeHandle window, std::uint32_t exStyle) override;
   int ApplyTransparency(NativeHandle window, std::optional<int> alpha) override;

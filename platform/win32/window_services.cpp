@@ -1,6 +1,7 @@
 #include "platform/win32/window_services.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace nimbrel::win32 {
 namespace {
@@ -138,6 +139,15 @@ void BeginWindowDrag(HWND window) {
 
 SIZE ScreenSize() {
   return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
+
+bool OverlapsAMonitor(int left, int top, int width, int height) {
+  const auto farEdge = [](int edge, int size) {
+    const std::int64_t end = static_cast<std::int64_t>(edge) + size;
+    return static_cast<LONG>(std::clamp<std::int64_t>(end, INT32_MIN, INT32_MAX));
+  };
+  const RECT rect{left, top, farEdge(left, width), farEdge(top, height)};
+  return ::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr;
 }
 
 }  // namespace nimbrel::win32

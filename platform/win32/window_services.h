@@ -36,5 +36,8 @@ HWND SetWindowParent(HWND child, HWND parent);
 // WM_NCLBUTTONDOWN/HTCAPTION to the window itself; returns when the move loop ends.
 void BeginWindowDrag(HWND window);
 SIZE ScreenSize();
+// Whether the rectangle overlaps a monitor that exists; edges beyond the coordinate range
+// are held at its end.
+bool OverlapsAMonitor(int left, int top, int width, int height);
 
 }  // namespace nimbrel::win32

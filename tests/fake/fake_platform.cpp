@@ -322,6 +322,19 @@ std::shared_ptr<Window> FakeDesktop::CreateWindowFrom(const WindowDefinition& de
   return window;
 }
 
+bool FakeDesktop::OverlapsAMonitor(const ScreenRectPixels& rect) const {
+  const auto overlaps = [&rect](const ScreenRectPixels& monitor) {
+    const auto apart = [](std::int64_t start, std::int64_t size, std::int64_t otherStart,
+                          std::int64_t otherSize) {
+      return start + size <= otherStart || otherStart + otherSize <= start;
+    };
+    return !apart(rect.left, rect.width, monitor.left, monitor.width) &&
+           !apart(rect.top, rect.height, monitor.top, monitor.height);
+  };
+  return overlaps({0, 0, screen.width, screen.height}) ||
+         std::any_of(otherMonitors.begin(), otherMonitors.end(), overlaps);
+}
+
 std::uint32_t FakeDesktop::GetExStyle(NativeHandle window) const {
   const_cast<FakeDesktop*>(this)->Log("GetExStyle(" + NameOf(window) + ")");
   return exStyle(window);

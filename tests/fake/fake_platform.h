@@ -143,6 +143,7 @@ class FakeDesktop final : public Desktop {
   std::shared_ptr<Window> CreateWindowFrom(const WindowDefinition& definition,
                                            EventBindings bindings) override;
   ScreenSizePixels ScreenSize() const override { return screen; }
+  bool OverlapsAMonitor(const ScreenRectPixels& rect) const override;
   std::uint32_t GetExStyle(NativeHandle window) const override;
   std::uint32_t SetExStyle(NativeHandle window, std::uint32_t exStyle) override;
   int ApplyTransparency(NativeHandle window, std::optional<int> alpha) override;
@@ -154,6 +155,8 @@ class FakeDesktop final : public Desktop {
 
   // Test controls.
   ScreenSizePixels screen{1024, 768};
+  // Monitors besides the primary one, which covers `screen` from (0, 0).
+  std::vector<ScreenRectPixels> otherMonitors;
   bool hasDesktopHost = true;
   bool failWindowCreation = false;
   std::optional<std::pair<int, int>> dragTo;  // where the next drag leaves the window

@@ -53,6 +53,11 @@ class WidgetFixture : public ::testing::Test {
 
   fake::FakeWindow& Main() { return *desktop.window("w1"); }
 
+  // Asks the fake desktop's monitors about MainWindow's designed outer size.
+  MonitorProbe OnDesktop() const {
+    return [this](int left, int top) { return desktop.OverlapsAMonitor({left, top, 258, 194}); };
+  }
+
   // The calls logged after the first entry equal to `marker`.
   fake::CallLog CallsAfter(const std::string& marker) const {
     auto found = std::find(log.begin(), log.end(), marker);

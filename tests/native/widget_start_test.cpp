@@ -131,10 +131,58 @@ TEST_F(WidgetFixture, LoadSettingsPullsBackOnlyAnEdgeStrictlyPastTheScreen) {
   for (const EdgeCase& c : cases) {
     WriteBootIni(std::string("[set]\r\n") + c.key + "=" + c.stored + "\r\n");
     WidgetSettings settings;
-    LoadSettings(settings, profile, directory_ + "\\boot.ini", {1024, 768}, {258, 194});
+    LoadSettings(settings, profile, directory_ + "\\boot.ini", {1024, 768}, {258, 194},
+                 OnDesktop());
     EXPECT_EQ(std::string(c.key) == "top" ? settings.top : settings.left, c.loaded)
         << c.key << "=" << c.stored;
   }
+}
+
+TEST_F(WidgetFixture, LoadSettingsKeepsAPlaceOnAnotherMonitor) {
+  struct PlaceCase {
+    ScreenRectPixels otherMonitor;
+    const char* left;
+    const char* top;
+    const char* loadedLeft;
+    const char* loadedTop;
+  };
+  const ScreenRectPixels right{1024, 0, 1280, 1024};
+  const ScreenRectPixels below{0, 768, 1024, 768};
+  const PlaceCase cases[] = {
+      {right, "1100", "100", "1100", "100"},
+      {right, "1100", "1000", "1100", "1000"},  // below the primary's height, on the right one
+      {right, "2200", "100", "2200", "100"},    // partly past the right monitor's far edge
+      {right, "2304", "100", "766", "100"},     // touching its far edge is not on it
+      {right, "100", "900", "100", "574"},      // below the primary, on no monitor
+      {right, "1100", "1024", "766", "574"},
+      {right, "1100", "2147483647", "766", "574"},
+      {below, "100", "900", "100", "900"},
+      {below, "1100", "900", "766", "574"},  // right of the lower monitor: on none
+      {below, "", "1400", "", "1400"},
+  };
+  for (const PlaceCase& c : cases) {
+    desktop.otherMonitors = {c.otherMonitor};
+    WriteBootIni(std::string("[set]\r\nleft=") + c.left + "\r\ntop=" + c.top + "\r\n");
+    WidgetSettings settings;
+    LoadSettings(settings, profile, directory_ + "\\boot.ini", {1024, 768}, {258, 194},
+                 OnDesktop());
+    EXPECT_EQ(settings.left, c.loadedLeft) << c.left << "," << c.top;
+    EXPECT_EQ(settings.top, c.loadedTop) << c.left << "," << c.top;
+  }
+}
+
+TEST_F(WidgetFixture, StartsWhereItWasLeftOnASecondMonitor) {
+  desktop.otherMonitors = {{1024, 0, 1280, 1024}};
+  WriteBootIni("[set]\r\nleft=1500\r\ntop=900\r\n");
+  EXPECT_EQ(RunProgram([&] {
+              desktop.popupChoices = {main_window::kExit};
+              Main().PressRight();
+            }),
+            0);
+  EXPECT_TRUE(Logged("w1.SetLeft(1500)"));
+  EXPECT_TRUE(Logged("w1.SetTop(900)"));
+  EXPECT_NE(ReadBootIni().find("left=1500\r\n"), std::string::npos);
+  EXPECT_NE(ReadBootIni().find("top=900\r\n"), std::string::npos);
 }
 
 }  // namespace
