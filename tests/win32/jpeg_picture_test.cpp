@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/jpeg_picture.h"
-#include "tests/win32/jpeg_fixtures.h"
+#include "tests/conformance/jpeg_fixtures.h"
 #include "tests/win32/window_test_support.h"
 
 namespace nimbrel {

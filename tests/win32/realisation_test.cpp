@@ -10,7 +10,7 @@
 
 #include "platform/win32/picture_box.h"
 #include "platform/win32/win32_desktop.h"
-#include "tests/win32/jpeg_fixtures.h"
+#include "tests/conformance/jpeg_fixtures.h"
 #include "tests/test_texts.h"
 #include "tests/win32/window_test_support.h"
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -214,6 +216,38 @@ TEST_F(WindowServicesTest, ScreenSizeIsTheSystemMetric) {
   EXPECT_EQ(size.cx, ::GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(size.cy, ::GetSystemMetrics(SM_CYSCREEN));
   EXPECT_GT(size.cx, 0);
+}
+
+BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT bounds, LPARAM monitors) {
+  reinterpret_cast<std::vector<RECT>*>(monitors)->push_back(*bounds);
+  return TRUE;
+}
+
+// Every monitor Wine reports; a two-screen Xinerama display gives two.
+TEST_F(WindowServicesTest, OverlapsAMonitorOnlyWhereOneExists) {
+  std::vector<RECT> monitors;
+  ::EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+  ASSERT_FALSE(monitors.empty());
+  RECT virtualScreen{};
+  for (const RECT& m : monitors) {
+    ::UnionRect(&virtualScreen, &virtualScreen, &m);
+    // A widget reaching into the monitor's bottom-right corner from beyond it is on it.
+    EXPECT_TRUE(OverlapsAMonitor(m.right - 1, m.bottom - 1, 258, 194)) << m.left << "," << m.top;
+    EXPECT_TRUE(OverlapsAMonitor(m.left - 257, m.top - 193, 258, 194));
+  }
+  EXPECT_FALSE(OverlapsAMonitor(virtualScreen.right, 0, 258, 194));
+  EXPECT_FALSE(OverlapsAMonitor(0, virtualScreen.bottom, 258, 194));
+  EXPECT_FALSE(OverlapsAMonitor(virtualScreen.left - 258, virtualScreen.top - 194, 258, 194));
+  // Far edges beyond the coordinate range neither wrap round onto a monitor nor overflow.
+  EXPECT_FALSE(OverlapsAMonitor(INT_MAX, INT_MAX, 258, 194));
+  EXPECT_FALSE(OverlapsAMonitor(INT_MIN, INT_MIN, 258, 194));
+  std::printf("monitors reported: %zu\n", monitors.size());
+  if (monitors.size() < 2) return;
+  // A place on a monitor other than the primary one.
+  for (const RECT& m : monitors) {
+    if (m.left == 0 && m.top == 0) continue;
+    EXPECT_TRUE(OverlapsAMonitor(m.left + 10, m.top + 10, 258, 194));
+  }
 }
 
 }  // namespace
