@@ -19,9 +19,11 @@ fi
 # Scratch profile files of the harnesses are rewritten for every input: keep them in memory.
 export TMPDIR=${TMPDIR:-/dev/shm}
 
-if ! { cmake --preset fuzz -Wno-dev >/dev/null && cmake --build build/fuzz -j2 >/dev/null; }; then
-  echo "fuzz.sh: the fuzz preset does not build" >&2
-  cmake --build build/fuzz -j2 2>&1 | tail -n 40 >&2
+# The preset builds the harnesses and only what they need.
+mkdir -p build/fuzz/logs
+if ! { cmake --preset fuzz -Wno-dev && cmake --build --preset fuzz -j2; } >build/fuzz/logs/build.log 2>&1; then
+  tail -n 60 build/fuzz/logs/build.log >&2
+  echo "fuzz.sh: the fuzz preset does not build (whole log: build/fuzz/logs/build.log)" >&2
   exit 2
 fi
 
