@@ -212,14 +212,13 @@ bool IniFileStore::WriteString(const Text& file, const Text& section, const Text
   const std::optional<Text> content = ReadFile(file);
   if (exists && (!content || IsUtf16(*content))) return false;
 
-  // Blanks around a requested name are no part of it, in a new line as in a search.
-  const Text sectionName = Trim(section);
-  const Text keyName = Trim(key);
+  // Blanks around a requested name play no part in the search; a new line takes the names as
+  // they were given, as kernel32 writes them.
   const IniText ini(content.value_or(Text()));
-  const Text entry = keyName + "=" + value;
+  const Text entry = key + "=" + value;
   Text updated = ini.content();
-  if (const auto header = ini.FindSection(sectionName)) {
-    if (const auto index = ini.FindKey(*header, keyName)) {
+  if (const auto header = ini.FindSection(Trim(section))) {
+    if (const auto index = ini.FindKey(*header, Trim(key))) {
       // The name keeps the spelling it has in the file, as kernel32 leaves it.
       const Line& line = ini.line(*index);
       updated.replace(line.begin, line.end - line.begin, ini.Entry(line)->first + "=" + value);
@@ -230,7 +229,7 @@ bool IniFileStore::WriteString(const Text& file, const Text& section, const Text
     }
   } else {
     if (!ini.EndsWithNewLine()) updated += kNewLine;
-    updated += "[" + sectionName + "]" + kNewLine + entry + kNewLine;
+    updated += "[" + section + "]" + kNewLine + entry + kNewLine;
   }
   return ReplaceFile(file, updated);
 }

@@ -156,8 +156,8 @@ inline std::vector<ProfileStoreCase> WriteCases() {
        "[\xB0\xB2\xBB\xD5]\r\na=\xBA\xCF\xB7\xCA\r\nkey=2\r\nb=\xB3\xC7\r\n"},
       {"ReplacementFoundWithTrailingBlanksOfRequestedNames", "[set]\r\nkey=old\r\n",
        Operation::kWrite, "set ", "key ", "new", "[set]\r\nkey=new\r\n"},
-      {"NewSectionAndKeyWithoutTheirTrailingBlanks", std::nullopt, Operation::kWrite, "set ",
-       "key ", "v", "[set]\r\nkey=v\r\n"},
+      {"NewSectionAndKeyKeepTheirTrailingBlanks", std::nullopt, Operation::kWrite, "set ", "key ",
+       "v", "[set ]\r\nkey =v\r\n"},
       {"ReplacesInASectionWithABracketTrailByte", "[\x81\x5D]\r\nkey=old\r\n", Operation::kWrite,
        "\x81\x5D", "key", "new", "[\x81\x5D]\r\nkey=new\r\n"},
   };
