@@ -43,15 +43,16 @@ bool HasCharacter(const Text& text, char wanted) {
 }
 
 // Names a profile line can hold at all: one line, a section name without its closing bracket,
-// a key without an equals sign that does not open a section header.
+// a key without an equals sign that does not open a section header. A new line holds the
+// names as given, blanks and all; the search ignores the blanks around them.
 bool Writable(const Text& section, const Text& key) {
-  const Text s = WithoutBlanksAround(section);
-  const Text k = WithoutBlanksAround(key);
   const auto oneLine = [](const Text& t) {
     return t.find_first_of(Text("\r\n\0", 3)) == Text::npos && !EndsInsideACharacter(t);
   };
-  return !s.empty() && !k.empty() && oneLine(s) && oneLine(k) && !HasCharacter(s, ']') &&
-         k.find('=') == Text::npos && k.front() != '[' && k.front() != ';';
+  const Text k = WithoutBlanksAround(key);
+  return !WithoutBlanksAround(section).empty() && !k.empty() && oneLine(section) && oneLine(key) &&
+         !HasCharacter(section, ']') && k.find('=') == Text::npos && k.front() != '[' &&
+         k.front() != ';';
 }
 
 // A value that reads back as written: one line, no blanks or enclosing quotes to be trimmed.
