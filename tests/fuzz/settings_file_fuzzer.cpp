@@ -44,41 +44,45 @@ bool SurvivesARoundTrip(const Text& value) {
          !(value.front() == value.back() && (value.front() == '"' || value.front() == '\''));
 }
 
+// The primary display and MainWindow at their usual sizes, and where a second monitor may be.
+constexpr nimbrel::ScreenExtent kPrimary{1024, 768};
+constexpr nimbrel::ScreenExtent kWindow{258, 194};
+struct MonitorRect {
+  long long left, top, width, height;
+};
+constexpr MonitorRect kSecondMonitors[] = {{1024, 0, 1280, 1024}, {0, 768, 1024, 768}};
+
+bool Overlaps(long long start, long long length, long long otherStart, long long otherLength) {
+  return start < otherStart + otherLength && otherStart < start + length;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return -1;
-  // The first byte places a second monitor: none, to the right or below the primary one.
-  const int secondMonitor = data[0] % 3;
-  const auto onSomeMonitor = [secondMonitor](int left, int top) {
-    const auto overlaps = [](long long start, long long length, long long from, long long to) {
-      return start < to && from < start + length;
-    };
-    const bool primary = overlaps(left, 258, 0, 1024) && overlaps(top, 194, 0, 768);
-    if (secondMonitor == 1)
-      return primary || (overlaps(left, 258, 1024, 2304) && overlaps(top, 194, 0, 1024));
-    if (secondMonitor == 2)
-      return primary || (overlaps(left, 258, 0, 1024) && overlaps(top, 194, 768, 1536));
-    return primary;
+  // The first byte picks the desktop: the primary monitor alone, or a second one beside it.
+  std::vector<MonitorRect> monitors{{0, 0, kPrimary.width, kPrimary.height}};
+  if (data[0] % 3 != 0) monitors.push_back(kSecondMonitors[data[0] % 3 - 1]);
+  const auto onSomeMonitor = [&monitors](int left, int top) {
+    return std::any_of(monitors.begin(), monitors.end(), [&](const MonitorRect& m) {
+      return Overlaps(left, kWindow.width, m.left, m.width) &&
+             Overlaps(top, kWindow.height, m.top, m.height);
+    });
   };
-  static const std::string directory = [] {
-    const std::string path = nimbrel::fuzz::ScratchFile("boot.ini");
-    return path.substr(0, path.size() - 9);
-  }();
-  const std::string path = directory + "/boot.ini";
+  static const std::string path = nimbrel::fuzz::ScratchFile("boot.ini");
   nimbrel::fuzz::WriteBytes(path, Text(reinterpret_cast<const char*>(data) + 1, size - 1));
 
   nimbrel::IniFileStore store;
   const nimbrel::RegionCatalogue catalogue(store, path);
   WidgetSettings loaded;
-  nimbrel::LoadSettings(loaded, store, path, {1024, 768}, {258, 194}, onSomeMonitor);
+  nimbrel::LoadSettings(loaded, store, path, kPrimary, kWindow, onSomeMonitor);
   const auto catalogueBefore = ReadCatalogue(catalogue);
   nimbrel::SaveSettings(loaded, store, path);
 
   if (ReadCatalogue(catalogue) != catalogueBefore)
     nimbrel::fuzz::Fail("saving changed the catalogue");
   WidgetSettings reloaded;
-  nimbrel::LoadSettings(reloaded, store, path, {1024, 768}, {258, 194}, onSomeMonitor);
+  nimbrel::LoadSettings(reloaded, store, path, kPrimary, kWindow, onSomeMonitor);
   const std::vector<Text> before = Fields(loaded);
   const std::vector<Text> after = Fields(reloaded);
   for (std::size_t i = 0; i < before.size(); ++i) {
