@@ -179,8 +179,8 @@ TEST_F(WidgetFixture, StartsWhereItWasLeftOnASecondMonitor) {
               Main().PressRight();
             }),
             0);
-  EXPECT_TRUE(Logged("w1.SetLeft(1500)"));
-  EXPECT_TRUE(Logged("w1.SetTop(900)"));
+  EXPECT_TRUE(Logged("w1.SetWindowLeft(1500)"));
+  EXPECT_TRUE(Logged("w1.SetWindowTop(900)"));
   EXPECT_NE(ReadBootIni().find("left=1500\r\n"), std::string::npos);
   EXPECT_NE(ReadBootIni().find("top=900\r\n"), std::string::npos);
 }
