@@ -16,8 +16,11 @@ harnesses=("$@")
 if ((${#harnesses[@]} == 0)); then
   harnesses=(text_to_integer ini_store settings_file icon_file jpeg_pixels)
 fi
-# Scratch profile files of the harnesses are rewritten for every input: keep them in memory.
-export TMPDIR=${TMPDIR:-/dev/shm}
+# Scratch profile files of the harnesses are rewritten for every input: keep them in memory,
+# and remove them afterwards.
+scratch=$(mktemp -d /dev/shm/nimbrel-fuzz.XXXXXX) || exit 2
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
 
 # The preset builds the harnesses and only what they need.
 mkdir -p build/fuzz/logs
