@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -97,7 +96,7 @@ TEST_F(IniFileStoreTest, NulBytesInsideLinesDoNotHideLaterKeys) {
   EXPECT_EQ(Read("set", "key"), kFallback);
 }
 
-TEST_F(IniFileStoreTest, SeveralMegabyteFileIsReadAndWrittenInLinearTime) {
+TEST_F(IniFileStoreTest, SeveralMegabyteFileIsReadAndWrittenWhole) {
   constexpr int kKeys = 250000;  // about 5 MB
   std::string content = "[set]\r\n";
   for (int i = 0; i < kKeys; ++i) {
@@ -106,13 +105,12 @@ TEST_F(IniFileStoreTest, SeveralMegabyteFileIsReadAndWrittenInLinearTime) {
   content += "\r\n[last]\r\nend=1\r\n";
   WriteBytes(content);
 
-  const auto start = std::chrono::steady_clock::now();
+  // A pass per line over the whole section would take hours at this size: the test's
+  // timeout catches that, with no clock in the test to trip on a loaded machine.
   EXPECT_EQ(Read("set", "key" + std::to_string(kKeys - 1)),
             "value of key " + std::to_string(kKeys - 1));
   EXPECT_EQ(Read("last", "end"), "1");
   ASSERT_TRUE(store_.WriteString(path_, "set", "added", "x"));
-  // Generous for a sanitized build; a pass per line over the whole section takes hours.
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 
   const std::size_t insertAt = content.find("\r\n[last]");
   EXPECT_EQ(Bytes(), content.substr(0, insertAt) + "added=x\r\n" + content.substr(insertAt));
