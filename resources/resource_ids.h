@@ -4,16 +4,12 @@
 #ifndef NIMBREL_RESOURCE_IDS_H
 #define NIMBREL_RESOURCE_IDS_H
 
-/* The exe's icon (shown by Explorer) and the window/tray icon group. */
+/* The exe's icon (shown by Explorer) and the window/tray icon group; the
+   program puts nimbrel.ico back together from it for its icon image. */
 #define NIMBREL_ICON_ID 1
 
 /* The about window's banner, raw JPEG bytes. */
 #define NIMBREL_BANNER_ID 101
-
-/* nimbrel.ico again, byte for byte: an ICON resource is split into
-   directory and images by the linker, so the program cannot get the
-   original file back from it. */
-#define NIMBREL_ICON_IMAGE_ID 102
 
 /* The side-by-side manifest; 1 is the id the loader looks for in an exe. */
 #define NIMBREL_MANIFEST_ID 1

@@ -17,7 +17,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   win32::Win32Autorun autorun;
   win32::Win32ProfileStore profile;
   Widget widget(PlatformServices{desktop, process, autorun, profile,
-                                 win32::LoadResourceBytes(NIMBREL_ICON_IMAGE_ID),
+                                 win32::LoadIconFileImage(NIMBREL_ICON_ID),
                                  win32::LoadResourceBytes(NIMBREL_BANNER_ID)});
   widget.Run();
 }
