@@ -31,6 +31,8 @@ POLL_INTERVAL = 0.002
 PROBE_TIMEOUT = 900
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 LEAK_WARM_UP_CYCLES = 10
+SETTLE_QUIET = 3
+SETTLE_DEADLINE = 120
 LEAK_KINDS = [("menu", "open and dismiss ConfigMenu"),
               ("settings", "open and close SettingsWindow"),
               ("about", "open and close AboutWindow"),
@@ -277,6 +279,19 @@ def counts_of(program):
     return counts
 
 
+def settle(portal):
+    """Waits until the page requests have stopped arriving. Refreshes sent back to back pile up
+    in the browser, which serves each from a worker thread of its own (a stack and a server
+    pipe each) until its page has arrived; that is load, not a leak, so it is let pass."""
+    end = time.monotonic() + SETTLE_DEADLINE
+    count = portal.count()
+    while time.monotonic() < end:
+        time.sleep(SETTLE_QUIET)
+        if portal.count() == count:
+            return
+        count = portal.count()
+
+
 def leak_cycles(subjects, portal):
     """CYCLES of each action on one running widget; counts before (after a short warm-up that
     fills the caches a first use fills) and after."""
@@ -293,6 +308,7 @@ def leak_cycles(subjects, portal):
                 raise RuntimeError("%s cycles do not run: %s" % (kind, warm_up))
             before = counts_of(widget)
             run = probe("cycles", kind, CYCLES)
+            settle(portal)
             after = counts_of(widget)
             results[kind] = {"label": label, "run": run, "before": before, "after": after}
             print("  %s: %d cycles in %.1f s, ok=%s" % (kind, run.get("cycles", 0),
