@@ -1,8 +1,10 @@
 // Drives and reads the running widget from inside its Wine session for scripts/bench.sh, one
 // JSON object per line:
 //   nimbrel_bench_probe counts            the widget's handle and GDI/USER object counts
-//   nimbrel_bench_probe cycles KIND N     N cycles of one user action, KIND one of
-//                                         menu, settings, about, refresh, slider
+//   nimbrel_bench_probe cycles KIND N [PAUSE_MS]
+//                                         N cycles of one user action, KIND one of
+//                                         menu, settings, about, refresh, slider, with an
+//                                         optional pause after each
 // The widget is found by its window; the actions go through the same messages a user's
 // presses and keys produce, so the real handlers run, and every cycle waits for its effect.
 
@@ -135,7 +137,7 @@ bool MoveSlider(const WidgetWindows& widget, int cycles) {
          Settle(widget.main);
 }
 
-int RunCycles(const std::string& kind, int cycles) {
+int RunCycles(const std::string& kind, int cycles, DWORD pauseMs) {
   const WidgetWindows widget = FindWidget();
   if (!widget.main || !widget.label) {
     std::printf("{\"error\":\"no widget window\"}\n");
@@ -161,6 +163,7 @@ int RunCycles(const std::string& kind, int cycles) {
         std::printf("{\"error\":\"unknown kind\"}\n");
         return 2;
       }
+      if (pauseMs) Sleep(pauseMs);
     }
     if (!ok) --done;
   }
@@ -232,7 +235,10 @@ int PrintCounts() {
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "counts") return PrintCounts();
-  if (command == "cycles" && argc > 3) return RunCycles(argv[2], std::atoi(argv[3]));
-  std::fprintf(stderr, "usage: %s counts | cycles KIND N\n", argv[0]);
+  if (command == "cycles" && argc > 3) {
+    const DWORD pauseMs = argc > 4 ? static_cast<DWORD>(std::atoi(argv[4])) : 0;
+    return RunCycles(argv[2], std::atoi(argv[3]), pauseMs);
+  }
+  std::fprintf(stderr, "usage: %s counts | cycles KIND N [PAUSE_MS]\n", argv[0]);
   return 2;
 }
