@@ -19,20 +19,50 @@ namespace __gnu_cxx {
 
 namespace std {
 
-void __throw_bad_exception() { abort(); }
-void __throw_bad_alloc() { abort(); }
-void __throw_bad_array_new_length() { abort(); }
-void __throw_bad_cast() { abort(); }
-void __throw_bad_typeid() { abort(); }
-void __throw_logic_error(const char*) { abort(); }
-void __throw_domain_error(const char*) { abort(); }
-void __throw_invalid_argument(const char*) { abort(); }
-void __throw_length_error(const char*) { abort(); }
-void __throw_out_of_range(const char*) { abort(); }
-void __throw_out_of_range_fmt(const char*, ...) { abort(); }
-void __throw_runtime_error(const char*) { abort(); }
-void __throw_range_error(const char*) { abort(); }
-void __throw_overflow_error(const char*) { abort(); }
-void __throw_underflow_error(const char*) { abort(); }
+void __throw_bad_exception() {
+  abort();
+}
+void __throw_bad_alloc() {
+  abort();
+}
+void __throw_bad_array_new_length() {
+  abort();
+}
+void __throw_bad_cast() {
+  abort();
+}
+void __throw_bad_typeid() {
+  abort();
+}
+void __throw_logic_error(const char*) {
+  abort();
+}
+void __throw_domain_error(const char*) {
+  abort();
+}
+void __throw_invalid_argument(const char*) {
+  abort();
+}
+void __throw_length_error(const char*) {
+  abort();
+}
+void __throw_out_of_range(const char*) {
+  abort();
+}
+void __throw_out_of_range_fmt(const char*, ...) {
+  abort();
+}
+void __throw_runtime_error(const char*) {
+  abort();
+}
+void __throw_range_error(const char*) {
+  abort();
+}
+void __throw_overflow_error(const char*) {
+  abort();
+}
+void __throw_underflow_error(const char*) {
+  abort();
+}
 
 }  // namespace std
