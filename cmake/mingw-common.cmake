@@ -7,9 +7,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/${NIMBREL_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# libjpeg built from Debian's source package by scripts/setup.sh.
-set(NIMBREL_LIBJPEG_PREFIX "${CMAKE_CURRENT_LIST_DIR}/../build/deps/libjpeg-${NIMBREL_MINGW_TRIPLE}"
-    CACHE PATH "libjpeg built for this target")
 # cpp-httplib's header-only form, taken from Debian's source package by scripts/setup.sh.
 set(NIMBREL_HTTPLIB_HEADER_DIR "${CMAKE_CURRENT_LIST_DIR}/../build/deps/cpp-httplib"
     CACHE PATH "cpp-httplib's single header for the Windows portal")

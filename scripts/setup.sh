@@ -9,7 +9,7 @@ deps="${NIMBREL_DEPS:-$root/build/deps}"
 packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest libjpeg62-turbo-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
-  wine64 xvfb xdotool x11-utils imagemagick nasm fonts-wqy-microhei locales
+  wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei locales
   dpkg-dev python3
   libcpp-httplib-dev nlohmann-json3-dev libcurl4-openssl-dev wrk chromium
   clang libclang-rt-14-dev nsis zip unzip
@@ -33,8 +33,8 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   locale-gen >/dev/null
 fi
 
-# Debian's source packages: libjpeg and cpp-httplib are not packaged for mingw, so their
-# sources are built or copied from Debian's source packages of this release.
+# Debian's source packages: libjpeg and cpp-httplib are not packaged for mingw, so the
+# Windows builds take their sources from Debian's source packages of this release.
 enable_source_packages() {
   grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && return 0
   grep -qs '^deb-src' /etc/apt/sources.list && return 0
@@ -51,7 +51,8 @@ fetch_source() {
   enable_source_packages
   mkdir -p "$deps/src"
   (cd "$deps/src" && apt-get source -qq "$1${2:+=$2}" >/dev/null 2>&1)
-  ls -d "$deps/src/$1"-*/ >/dev/null 2>&1
+  ls -d "$deps/src/$1"-*/ >/dev/null 2>&1 ||
+    { echo "setup: could not unpack Debian's source package $1${2:+ $2}"; return 1; }
 }
 
 # The Windows portal compiles cpp-httplib header-only; Debian installs it split into a
@@ -65,29 +66,8 @@ copy_httplib_header() {
   cp "$(ls -d "$deps"/src/cpp-httplib-*/ | head -n 1)httplib.h" "$deps/cpp-httplib/httplib.h"
 }
 
-# libjpeg is not packaged for mingw: build Debian's libjpeg-turbo source statically, once per target.
-build_libjpeg() {
-  local triple=$1 prefix="$deps/libjpeg-$1"
-  [ -f "$prefix/lib/libjpeg.a" ] && return 0
-  fetch_source libjpeg-turbo
-  local src
-  src=$(ls -d "$deps"/src/libjpeg-turbo-*/ | head -n 1)
-  local processor=x86_64
-  [ "$triple" = i686-w64-mingw32 ] && processor=i686
-  echo "setup: building libjpeg for $triple"
-  local work="$deps/build-libjpeg-$triple"
-  rm -rf "$work"
-  cmake -S "$src" -B "$work" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR="$processor" \
-    -DCMAKE_C_COMPILER="$triple-gcc-posix" -DCMAKE_RC_COMPILER="$triple-windres" \
-    -DCMAKE_ASM_NASM_COMPILER=nasm -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -Wno-dev >/dev/null
-  cmake --build "$work" >/dev/null
-  cmake --install "$work" >/dev/null
-  rm -rf "$work"
-}
-build_libjpeg x86_64-w64-mingw32
-build_libjpeg i686-w64-mingw32
+# The Windows builds compile libjpeg's decoder from its source (third_party/libjpeg).
+fetch_source libjpeg-turbo
 copy_httplib_header
 
 # The shipped exe is 32-bit and this kernel runs no 32-bit code: Wine's i386 half runs it
