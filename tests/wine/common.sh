@@ -3,6 +3,8 @@
 
 NIMBREL_WINE_LOADER=/usr/lib/wine/wine64
 NIMBREL_WINESERVER=/usr/lib/wine/wineserver64
+# Wine's i386 half (wine32:i386). A prefix runs 32-bit programs only when it was made with it.
+NIMBREL_WINE32_DLL=/usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll
 NIMBREL_WINE_LOCALE=zh_CN.UTF-8
 # Gecko and Mono are absent and cannot be downloaded here; mscoree would offer to, and
 # winemenubuilder would write menu entries into $HOME. mshtml stays on: the WebBrowser
@@ -53,8 +55,19 @@ nimbrel_window_manager() {
     /v Managed /d "$1" /f
 }
 
+# What the ready-mark holds: the recipe, and whether Wine's i386 half was there when the prefix
+# was made. A prefix made before wine32 was installed cannot load a 32-bit program
+# ("could not load kernel32.dll"), so installing wine32 afterwards makes it stale.
+nimbrel_prefix_mark() {
+  if [ -f "$NIMBREL_WINE32_DLL" ]; then
+    echo "$NIMBREL_PREFIX_RECIPE wine32"
+  else
+    echo "$NIMBREL_PREFIX_RECIPE"
+  fi
+}
+
 nimbrel_prefix_ready() {
-  [ "$(cat "$WINEPREFIX/.nimbrel-ready" 2>/dev/null)" = "$NIMBREL_PREFIX_RECIPE" ]
+  [ "$(cat "$WINEPREFIX/.nimbrel-ready" 2>/dev/null)" = "$(nimbrel_prefix_mark)" ]
 }
 
 # Chinese UI texts ask for SimSun; map it, under its English and its Chinese name, to the
@@ -83,7 +96,7 @@ nimbrel_prefix_create() {
   (cd "$WINEPREFIX" && nimbrel_font_replacements) || return 1
   # The registry reaches the disk when the server goes away.
   nimbrel_wine_quiet "$NIMBREL_WINESERVER" -w || return 1
-  echo "$NIMBREL_PREFIX_RECIPE" >"$WINEPREFIX/.nimbrel-ready"
+  nimbrel_prefix_mark >"$WINEPREFIX/.nimbrel-ready"
 }
 
 # Two sessions may start at once; the first builds the prefix, the other waits for it.
