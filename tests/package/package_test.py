@@ -1,0 +1,292 @@
+#!/usr/bin/env python3
+"""Tests of what users download: the zip and the installer made by scripts/package.sh.
+
+Run inside a Wine session of the win32 tree (tests/wine/session.sh build/win32), whose prefix
+runs 32-bit programs:
+  package_test.py ZIP SETUP_EXE TESTED_EXE SHIPPED_BOOT_INI WINE_RUN [unittest args]
+
+TESTED_EXE is the Nimbrel.exe the Win32 and end-to-end tests ran; both packages must carry
+exactly that file. The installer is driven in its silent mode (/S, /D=) as an administrator's
+script would, the installed program is started against a loopback weather portal, and the
+silent uninstaller must leave the machine as it found it, apart from what belongs to others.
+"""
+
+import glob
+import http.server
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+import zipfile
+
+ZIP = SETUP = TESTED_EXE = SHIPPED_BOOT_INI = WINE_RUN = None
+
+GBK = "gbk"
+PROGRAM = "Nimbrel.exe"
+PORTAL = "nimbrel-portal.exe"
+README = "使用说明.txt"
+UNINSTALLER = "uninstall.exe"
+PACKAGED_FILES = {PROGRAM, "boot.ini", README}
+RUN_KEY = r"Software\Microsoft\Windows\CurrentVersion\Run"
+# Where every process's HKLM Run value lives in the registry as a 64-bit program sees it: a
+# 32-bit program's own view of HKLM\Software is the Wow6432Node branch.
+HKLM_RUN_64 = "HKLM\\" + RUN_KEY
+HKLM_RUN_32 = r"HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Run"
+HKCU_RUN = "HKCU\\" + RUN_KEY
+RUN_KEYS = [HKLM_RUN_64, HKLM_RUN_32, HKCU_RUN]
+UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Nimbrel"
+AUTORUN_VALUE = "Nimbrel"
+PORTAL_AUTORUN_VALUE = "Nimbrel Portal"
+# Someone else's values beside ours, which the uninstaller must leave alone.
+FOREIGN_VALUE = "NimbrelPackageTestForeign"
+
+WEATHER_QUERY = "/tb.q?cid=tb.tq&cin=&city="
+COMMAND_TIMEOUT = 120
+# A 32-bit program starts in about 3 s under qemu, 5 s cold.
+START_DEADLINE = 60
+UNINSTALL_DEADLINE = 60
+POLL_INTERVAL = 0.5
+
+
+def wine(*args):
+    return subprocess.run([WINE_RUN] + [str(a) for a in args], stdin=subprocess.DEVNULL,
+                          capture_output=True, timeout=COMMAND_TIMEOUT)
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def reg_value(key, name):
+    """The data of a REG_SZ or REG_DWORD value, or None when the key or value is missing."""
+    result = wine("reg", "query", key, "/v", name)
+    if result.returncode != 0:
+        return None
+    for line in result.stdout.decode(GBK, "replace").splitlines():
+        match = re.match(r"\s+(.+?)\s+(REG_SZ|REG_DWORD)\s+(.*)$", line)
+        if match and match.group(1) == name:
+            return match.group(3).rstrip("\r")
+    return None
+
+
+def reg_set(key, name, data):
+    assert wine("reg", "add", key, "/v", name, "/d", data, "/f").returncode == 0
+
+
+def reg_delete(key, name):
+    wine("reg", "delete", key, "/v", name, "/f")
+
+
+def wait_until(probe, deadline, what):
+    end = time.monotonic() + deadline
+    while not probe():
+        if time.monotonic() >= end:
+            raise AssertionError("timed out after %d s waiting for %s" % (deadline, what))
+        time.sleep(POLL_INTERVAL)
+
+
+def user_folder(*parts):
+    """A folder of this prefix's user, as a Linux path (Wine names the user after the login)."""
+    users = [d for d in glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*"))
+             if os.path.basename(d) != "Public"]
+    assert len(users) == 1, users
+    return os.path.join(users[0], *parts)
+
+
+START_MENU = ("AppData", "Roaming", "Microsoft", "Windows", "Start Menu", "Programs")
+
+
+def start_menu_shortcut():
+    return user_folder(*START_MENU, "Nimbrel.lnk")
+
+
+def startup_shortcut():
+    return user_folder(*START_MENU, "Startup", "Nimbrel.lnk")
+
+
+class WeatherPortal:
+    def __init__(self):
+        portal = self
+        self.paths = []
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                portal.paths.append(self.path)
+                self.send_response(200)
+                self.send_header("Content-Length", "2")
+                self.end_headers()
+                self.wfile.write(b"ok")
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.server.daemon_threads = True
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    @property
+    def base(self):
+        return "http://127.0.0.1:%d/" % self.server.server_address[1]
+
+    def weather_requests(self):
+        return [p for p in list(self.paths) if p.startswith(WEATHER_QUERY)]
+
+    def stop(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class ZipTest(unittest.TestCase):
+    def test_holds_exactly_the_program_its_settings_and_the_instructions(self):
+        with zipfile.ZipFile(ZIP) as z:
+            names = z.namelist()
+            self.assertEqual(len(names), len(set(names)))
+            self.assertIn(set(names), (PACKAGED_FILES, PACKAGED_FILES | {PORTAL}))
+            self.assertEqual(z.read(PROGRAM), read(TESTED_EXE), "not the tested exe")
+            self.assertEqual(z.read("boot.ini"), read(SHIPPED_BOOT_INI))
+            readme = z.read(README)
+        text = readme.decode(GBK)
+        self.assertIn("\r\n", readme)
+        self.assertNotIn("\n", readme.replace(b"\r\n", b""), "a bare LF in the instructions")
+        for topic in ("Nimbrel.exe", "boot.ini", "系统启动时运行"):
+            self.assertIn(topic, text)
+
+
+class InstallerTest(unittest.TestCase):
+    """One user's life with the installer: install, change settings, upgrade, run, remove."""
+
+    def setUp(self):
+        self.clean_up()
+        self.addCleanup(self.clean_up)
+        self.workspace = tempfile.mkdtemp(prefix="nimbrel-package-")
+        self.addCleanup(shutil.rmtree, self.workspace, True)
+        # A blank in the path: every command the installer writes must survive it.
+        self.install_dir = os.path.join(self.workspace, "Nimbrel Test")
+        self.neighbour = os.path.join(self.workspace, "neighbour.txt")
+        with open(self.neighbour, "w") as f:
+            f.write("not ours")
+        for key in RUN_KEYS:
+            reg_set(key, FOREIGN_VALUE, "C:\\elsewhere.exe")
+        self.portal = WeatherPortal()
+        self.addCleanup(self.portal.stop)
+
+    @staticmethod
+    def clean_up():
+        for key in RUN_KEYS:
+            for name in (AUTORUN_VALUE, PORTAL_AUTORUN_VALUE, FOREIGN_VALUE):
+                reg_delete(key, name)
+        wine("reg", "delete", UNINSTALL_KEY, "/f")
+        for shortcut in (start_menu_shortcut(), startup_shortcut()):
+            if os.path.exists(shortcut):
+                os.remove(shortcut)
+
+    def install(self):
+        result = wine(SETUP, "/S", "/D=" + windows_path(self.install_dir))
+        self.assertEqual(result.returncode, 0, result.stderr.decode(errors="replace"))
+
+    def installed(self, name):
+        return os.path.join(self.install_dir, name)
+
+    def start_installed_program(self):
+        process = subprocess.Popen([WINE_RUN, self.installed(PROGRAM)], cwd=self.install_dir,
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL, start_new_session=True)
+
+        def stop():
+            # The whole group: under qemu the program is a child of the process wine-run became.
+            if process.poll() is None:
+                os.killpg(process.pid, signal.SIGKILL)
+            process.wait(COMMAND_TIMEOUT)
+
+        self.addCleanup(stop)
+        return stop
+
+    def test_silent_install_run_upgrade_and_uninstall(self):
+        self.install()
+        with_portal = os.path.exists(self.installed(PORTAL))
+        expected = PACKAGED_FILES | {UNINSTALLER} | ({PORTAL} if with_portal else set())
+        with self.subTest("installed files"):
+            self.assertEqual(set(os.listdir(self.install_dir)), expected)
+            self.assertEqual(read(self.installed(PROGRAM)), read(TESTED_EXE))
+            self.assertEqual(read(self.installed("boot.ini")), read(SHIPPED_BOOT_INI))
+            self.assertTrue(os.path.exists(start_menu_shortcut()))
+        exe = windows_path(self.installed(PROGRAM))
+        with self.subTest("uninstall entry"):
+            self.assertEqual(reg_value(UNINSTALL_KEY, "DisplayName"), "Nimbrel")
+            self.assertRegex(reg_value(UNINSTALL_KEY, "DisplayVersion"), r"^\d+\.\d+\.\d+$")
+            self.assertIn(reg_value(UNINSTALL_KEY, "DisplayVersion"), os.path.basename(SETUP))
+            self.assertEqual(reg_value(UNINSTALL_KEY, "Publisher"), "Nimbrel")
+            self.assertEqual(reg_value(UNINSTALL_KEY, "DisplayIcon"), '"%s",0' % exe)
+            self.assertEqual(reg_value(UNINSTALL_KEY, "UninstallString"),
+                             '"%s"' % windows_path(self.installed(UNINSTALLER)))
+            self.assertGreater(int(reg_value(UNINSTALL_KEY, "EstimatedSize"), 0), 0)
+        if with_portal:
+            self.assertEqual(reg_value(HKCU_RUN, PORTAL_AUTORUN_VALUE),
+                             '"%s"' % windows_path(self.installed(PORTAL)))
+
+        # The user's settings: the loopback portal, and start at logon.
+        shipped = read(SHIPPED_BOOT_INI)
+        settings, count = re.subn(rb"(?m)^base=[^\r\n]*",
+                                  b"base=" + self.portal.base.encode("ascii"), shipped)
+        self.assertEqual(count, 1)
+        settings += "\r\n[set]\r\nsystem startup=1\r\n".encode(GBK)
+        with open(self.installed("boot.ini"), "wb") as f:
+            f.write(settings)
+        self.install()
+        with self.subTest("an upgrade keeps boot.ini"):
+            self.assertEqual(read(self.installed("boot.ini")), settings)
+
+        stop = self.start_installed_program()
+        wait_until(self.portal.weather_requests, START_DEADLINE, "the installed program's request")
+        # A 32-bit program's machine-wide value, in the view it wrote; quoted for the blank.
+        wait_until(lambda: reg_value(HKLM_RUN_32, AUTORUN_VALUE), START_DEADLINE,
+                   "the autorun value in the 32-bit view")
+        self.assertEqual(reg_value(HKLM_RUN_32, AUTORUN_VALUE), '"%s"' % exe)
+        stop()
+
+        # Everywhere else the program may have left it, on another machine or as another user.
+        for key in (HKLM_RUN_64, HKCU_RUN):
+            reg_set(key, AUTORUN_VALUE, exe)
+        open(startup_shortcut(), "wb").close()
+
+        result = wine(self.installed(UNINSTALLER), "/S")
+        self.assertEqual(result.returncode, 0)
+        # The uninstaller hands over to a copy of itself in TEMP and returns at once.
+        wait_until(lambda: not os.path.exists(self.install_dir) and
+                   reg_value(UNINSTALL_KEY, "DisplayName") is None, UNINSTALL_DEADLINE,
+                   "the uninstaller to remove the program and its entry")
+        with self.subTest("what the uninstaller removes"):
+            self.assertFalse(os.path.exists(start_menu_shortcut()))
+            self.assertFalse(os.path.exists(startup_shortcut()))
+            for key in RUN_KEYS:
+                self.assertIsNone(reg_value(key, AUTORUN_VALUE), key)
+                self.assertIsNone(reg_value(key, PORTAL_AUTORUN_VALUE), key)
+        with self.subTest("what the uninstaller leaves alone"):
+            self.assertTrue(os.path.exists(self.neighbour))
+            for key in RUN_KEYS:
+                self.assertEqual(reg_value(key, FOREIGN_VALUE), "C:\\elsewhere.exe", key)
+
+
+def main():
+    global ZIP, SETUP, TESTED_EXE, SHIPPED_BOOT_INI, WINE_RUN
+    if len(sys.argv) < 6:
+        sys.exit(__doc__)
+    ZIP, SETUP, TESTED_EXE, SHIPPED_BOOT_INI, WINE_RUN = sys.argv[1:6]
+    if not os.environ.get("WINEPREFIX"):
+        sys.exit("no WINEPREFIX: run this inside tests/wine/session.sh")
+    unittest.main(argv=[sys.argv[0]] + sys.argv[6:], verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
