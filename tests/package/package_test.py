@@ -11,7 +11,6 @@ script would, the installed program is started against a loopback weather portal
 silent uninstaller must leave the machine as it found it, apart from what belongs to others.
 """
 
-import glob
 import http.server
 import os
 import re
@@ -91,23 +90,25 @@ def wait_until(probe, deadline, what):
         time.sleep(POLL_INTERVAL)
 
 
-def user_folder(*parts):
-    """A folder of this prefix's user, as a Linux path (Wine names the user after the login)."""
-    users = [d for d in glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*"))
-             if os.path.basename(d) != "Public"]
-    assert len(users) == 1, users
-    return os.path.join(users[0], *parts)
+SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
 
 
-START_MENU = ("AppData", "Roaming", "Microsoft", "Windows", "Start Menu", "Programs")
+def shell_folder(name):
+    """A folder of this prefix's user as Wine spells it (the Startup folder is "StartUp"), as a
+    Linux path; None before any program has asked for it."""
+    folder = reg_value(SHELL_FOLDERS, name)
+    if not folder:
+        return None
+    assert folder[:3].upper() == "C:\\", folder
+    return os.path.join(os.environ["WINEPREFIX"], "drive_c", *folder[3:].split("\\"))
 
 
 def start_menu_shortcut():
-    return user_folder(*START_MENU, "Nimbrel.lnk")
+    return os.path.join(shell_folder("Programs"), "Nimbrel.lnk")
 
 
 def startup_shortcut():
-    return user_folder(*START_MENU, "Startup", "Nimbrel.lnk")
+    return os.path.join(shell_folder("StartUp"), "Nimbrel.lnk")
 
 
 class WeatherPortal:
@@ -157,8 +158,8 @@ class ZipTest(unittest.TestCase):
             self.assertEqual(z.read("boot.ini"), read(SHIPPED_BOOT_INI))
             readme = z.read(README)
         text = readme.decode(GBK)
-        self.assertIn("\r\n", readme)
-        self.assertNotIn("\n", readme.replace(b"\r\n", b""), "a bare LF in the instructions")
+        self.assertIn(b"\r\n", readme)
+        self.assertNotIn(b"\n", readme.replace(b"\r\n", b""), "a bare LF in the instructions")
         for topic in ("Nimbrel.exe", "boot.ini", "系统启动时运行"):
             self.assertIn(topic, text)
 
@@ -187,12 +188,16 @@ class InstallerTest(unittest.TestCase):
             for name in (AUTORUN_VALUE, PORTAL_AUTORUN_VALUE, FOREIGN_VALUE):
                 reg_delete(key, name)
         wine("reg", "delete", UNINSTALL_KEY, "/f")
-        for shortcut in (start_menu_shortcut(), startup_shortcut()):
-            if os.path.exists(shortcut):
-                os.remove(shortcut)
+        for folder in (shell_folder("Programs"), shell_folder("StartUp")):
+            if folder and os.path.exists(os.path.join(folder, "Nimbrel.lnk")):
+                os.remove(os.path.join(folder, "Nimbrel.lnk"))
 
     def install(self):
-        result = wine(SETUP, "/S", "/D=" + windows_path(self.install_dir))
+        # The installer reads /D= up to the end of its command line, blanks and all, and takes
+        # no quotes there; Wine would quote an argument with a blank, so cmd passes it on as
+        # a user types it. cmd waits for the installer and returns its exit code.
+        result = wine("cmd", "/c", "%s /S /D=%s" % (windows_path(SETUP),
+                                                     windows_path(self.install_dir)))
         self.assertEqual(result.returncode, 0, result.stderr.decode(errors="replace"))
 
     def installed(self, name):
@@ -258,6 +263,7 @@ class InstallerTest(unittest.TestCase):
         # Everywhere else the program may have left it, on another machine or as another user.
         for key in (HKLM_RUN_64, HKCU_RUN):
             reg_set(key, AUTORUN_VALUE, exe)
+        os.makedirs(os.path.dirname(startup_shortcut()), exist_ok=True)
         open(startup_shortcut(), "wb").close()
 
         result = wine(self.installed(UNINSTALLER), "/S")
@@ -282,7 +288,8 @@ def main():
     global ZIP, SETUP, TESTED_EXE, SHIPPED_BOOT_INI, WINE_RUN
     if len(sys.argv) < 6:
         sys.exit(__doc__)
-    ZIP, SETUP, TESTED_EXE, SHIPPED_BOOT_INI, WINE_RUN = sys.argv[1:6]
+    # Absolute, as the program runs with its install directory as the working directory.
+    ZIP, SETUP, TESTED_EXE, SHIPPED_BOOT_INI, WINE_RUN = map(os.path.abspath, sys.argv[1:6])
     if not os.environ.get("WINEPREFIX"):
         sys.exit("no WINEPREFIX: run this inside tests/wine/session.sh")
     unittest.main(argv=[sys.argv[0]] + sys.argv[6:], verbosity=2)
