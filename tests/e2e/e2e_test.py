@@ -391,6 +391,14 @@ class WidgetCase(unittest.TestCase):
         self.assertEqual(len(found), 1, "the widget window is gone")
         return found[0]
 
+    def widget_state_when(self, holds, what):
+        """The widget's state once holds(state): the widget applies its stored settings after
+        its window shows, and a menu command after the menu has closed; a slow program (the
+        i686 build under qemu) can still be on its way when the inspector looks."""
+        return wait_until(lambda: (lambda state: state if holds(state) else None)(
+            self.widget_state()), STEP_DEADLINE,
+            lambda: "%s; the widget is %s" % (what, self.widget_state()))
+
     def process_windows(self):
         return inspect("windows", self.widget_window["pid"])
 
@@ -434,6 +442,7 @@ class StartTest(WidgetCase):
         window = self.start_widget()
         [path] = self.wait_for_weather_requests(1)
         self.assertEqual(requested_city(path), "淮南")
+        window = self.widget_state_when(lambda w: w["exstyle"] & WS_EX_LAYERED, "a layered widget")
         time.sleep(1)
         screenshot("widget.png")
         owner = [w for w in self.process_windows() if w["hwnd"] == window["owner"]]
@@ -475,11 +484,12 @@ class StoredSettingsTest(WidgetCase):
         window = self.start_widget()
         [path] = self.wait_for_weather_requests(1)
         self.assertEqual(requested_city(path), "芜湖")
+        window = self.widget_state_when(lambda w: w["topmost"], "the stored always on top")
         self.assertEqual(window["rect"][:2], [300, 100])
         self.assertEqual(window["alpha"], 150)
         self.assertTrue(window["topmost"])
         self.run_menu_command(ALWAYS_ON_TOP)  # so that there is a change to write back
-        self.assertFalse(self.widget_state()["topmost"])
+        self.widget_state_when(lambda w: not w["topmost"], "always on top switched off")
         self.assertEqual(self.exit_through_menu(), 0)
         self.assert_saved(dict(self.stored_settings, forme="0"))
         self.assertEqual([name for name, _ in parse_ini(self.saved_boot_ini())].count("set"), 1)
@@ -490,7 +500,10 @@ class StoredClickThroughTest(WidgetCase):
     stored_settings["mouse penetrate"] = "1"
 
     def test_starts_click_through_with_a_tray_icon_that_opens_the_menu(self):
-        window = self.start_widget()
+        self.start_widget()
+        window = self.widget_state_when(
+            lambda w: w["exstyle"] & (WS_EX_TRANSPARENT | WS_EX_LAYERED) ==
+            WS_EX_TRANSPARENT | WS_EX_LAYERED, "a click-through widget")
         self.assertEqual(window["exstyle"] & (WS_EX_TRANSPARENT | WS_EX_LAYERED),
                          WS_EX_TRANSPARENT | WS_EX_LAYERED)
         self.assertEqual(window["alpha"], 200)
@@ -570,19 +583,18 @@ class MenuTest(WidgetCase):
 
     def test_always_on_top_toggles_the_topmost_state_and_is_saved(self):
         self.start_widget()
-        self.run_menu_command(ALWAYS_ON_TOP)
-        self.assertTrue(self.widget_state()["topmost"])
-        self.run_menu_command(ALWAYS_ON_TOP)
-        self.assertFalse(self.widget_state()["topmost"])
-        self.run_menu_command(ALWAYS_ON_TOP)
-        self.assertTrue(self.widget_state()["topmost"])
+        for topmost in (True, False, True):
+            self.run_menu_command(ALWAYS_ON_TOP)
+            self.widget_state_when(lambda w: w["topmost"] == topmost, "topmost %s" % topmost)
         self.assertEqual(self.exit_through_menu(), 0)
         self.assert_saved(dict(self.stored_settings, forme="1"))
 
     def test_click_through_makes_the_widget_transparent_to_the_mouse(self):
         window = self.start_widget()
         self.run_menu_command(CLICK_THROUGH)
-        state = self.widget_state()
+        state = self.widget_state_when(
+            lambda w: w["exstyle"] & (WS_EX_TRANSPARENT | WS_EX_LAYERED) ==
+            WS_EX_TRANSPARENT | WS_EX_LAYERED, "a click-through widget")
         self.assertEqual(state["exstyle"] & (WS_EX_TRANSPARENT | WS_EX_LAYERED),
                          WS_EX_TRANSPARENT | WS_EX_LAYERED)
         self.assertEqual(state["alpha"], 200)
@@ -609,17 +621,19 @@ class MenuTest(WidgetCase):
             host_window = json.loads(f.readline())
         window = self.start_widget()
         self.run_menu_command(ALWAYS_ON_TOP)
-        self.assertTrue(self.widget_state()["topmost"])
+        self.widget_state_when(lambda w: w["topmost"], "topmost")
         # Embedding and always on top exclude each other.
         self.run_menu_command(DESKTOP_EMBEDDING)
-        embedded = self.widget_state()
-        self.assertEqual(embedded["container"], host_window["hwnd"])
+        embedded = self.widget_state_when(lambda w: w["container"] == host_window["hwnd"],
+                                          "the widget in the desktop host")
         self.assertFalse(embedded["topmost"])
         self.assertEqual(embedded["rect"], window["rect"])
         self.run_menu_command(DESKTOP_EMBEDDING)
-        self.assertEqual(self.widget_state()["container"], window["container"])
+        self.widget_state_when(lambda w: w["container"] == window["container"],
+                               "the widget back on the desktop")
         self.run_menu_command(DESKTOP_EMBEDDING)
-        self.assertEqual(self.widget_state()["container"], host_window["hwnd"])
+        self.widget_state_when(lambda w: w["container"] == host_window["hwnd"],
+                               "the widget in the desktop host again")
         self.assertEqual(self.exit_through_menu(), 0)
         self.assert_saved(dict(self.stored_settings, desktop="1"))
 
