@@ -180,16 +180,17 @@ BOOL CALLBACK CountWindow(HWND window, LPARAM context) {
   return TRUE;
 }
 
+// A named callback: a lambda has no stdcall conversion on i686.
+BOOL CALLBACK CountWindowAndChildren(HWND window, LPARAM context) {
+  CountWindow(window, context);
+  EnumChildWindows(window, CountWindow, context);
+  return TRUE;
+}
+
 // Windows of the process, children included: the USER objects Wine can be asked about.
 int CountWindows(DWORD pid) {
   std::pair<DWORD, int> counted{pid, 0};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        CountWindow(window, context);
-        EnumChildWindows(window, CountWindow, context);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&counted));
+  EnumWindows(CountWindowAndChildren, reinterpret_cast<LPARAM>(&counted));
   return static_cast<int>(counted.second);
 }
 
