@@ -2,9 +2,8 @@
 ; Built by scripts/package.sh, which defines:
 ;   VERSION     the project's version, e.g. 1.0.0
 ;   OUTFILE     the installer to write
-;   STAGE_DIR   the directory holding Nimbrel.exe, boot.ini and 使用说明.txt
+;   STAGE_DIR   the directory holding Nimbrel.exe, boot.ini, 使用说明.txt and nimbrel-portal.exe
 ;   ICON        the program's icon
-;   WITH_PORTAL (optional) nimbrel-portal.exe is in STAGE_DIR and is installed too
 ; Silent use: Nimbrel-<version>-setup.exe /S /D=<directory>; uninstall.exe /S.
 
 Unicode true
@@ -75,10 +74,8 @@ Section "Nimbrel"
   SetOverwrite off
   File "${STAGE_DIR}\${SETTINGS_FILE}"
   SetOverwrite on
-!ifdef WITH_PORTAL
   File "${STAGE_DIR}\${PORTAL_EXE}"
   WriteRegStr HKCU "${RUN_KEY}" "${PORTAL_AUTORUN_VALUE}" '"$INSTDIR\${PORTAL_EXE}"'
-!endif
 
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\${PROGRAM_EXE}" "" "$INSTDIR\${PROGRAM_EXE}" 0
@@ -95,9 +92,7 @@ Section "Nimbrel"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 
-!ifdef WITH_PORTAL
   Exec '"$INSTDIR\${PORTAL_EXE}"'
-!endif
 SectionEnd
 
 ; The program writes its autorun value under HKLM when it may and under HKCU otherwise; a

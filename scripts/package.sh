@@ -14,15 +14,7 @@ dist=$root/dist
 readme=使用说明.txt
 
 cmake --preset win32 -Wno-dev >/dev/null
-cmake --build "$build_dir" -j2 --target Nimbrel >/dev/null
-# The portal joins the package once its target is part of the build.
-portal=''
-if cmake --build "$build_dir" --target help 2>/dev/null | grep -q '^nimbrel-portal:'; then
-  cmake --build "$build_dir" -j2 --target nimbrel-portal >/dev/null
-  portal=$build_dir/portal/nimbrel-portal.exe
-else
-  echo "package: warning: no nimbrel-portal target in $build_dir; the package leaves the portal out" >&2
-fi
+cmake --build "$build_dir" -j2 --target Nimbrel nimbrel-portal >/dev/null
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
 [ -n "$version" ] || { echo "package: no project version in $build_dir/CMakeCache.txt" >&2; exit 1; }
@@ -33,11 +25,8 @@ cp "$build_dir/platform/win32/Nimbrel.exe" "$stage/"
 cp resources/boot.ini "$stage/"
 # Notepad on a Chinese Windows reads code page 936 with CRLF line ends, like boot.ini.
 iconv -f UTF-8 -t GBK "packaging/$readme" | sed 's/$/\r/' >"$stage/$readme"
-files=(Nimbrel.exe boot.ini "$readme")
-if [ -n "$portal" ]; then
-  cp "$portal" "$stage/"
-  files+=(nimbrel-portal.exe)
-fi
+cp "$build_dir/portal/nimbrel-portal.exe" "$stage/"
+files=(Nimbrel.exe boot.ini "$readme" nimbrel-portal.exe)
 
 zip=$dist/Nimbrel-$version-win32.zip
 setup=$dist/Nimbrel-$version-setup.exe
@@ -59,7 +48,6 @@ EOF
 
 nsis_defines=(-DVERSION="$version" -DOUTFILE="$setup" -DSTAGE_DIR="$stage"
   -DICON="$root/resources/nimbrel.ico")
-[ -n "$portal" ] && nsis_defines+=(-DWITH_PORTAL)
 makensis -V2 -INPUTCHARSET UTF8 "${nsis_defines[@]}" packaging/nimbrel.nsi >&2
 
 echo "$zip"
