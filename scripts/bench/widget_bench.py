@@ -8,7 +8,6 @@ and reported as min/median/max. Nothing here judges a number: the table is for r
 The paths of the programs come from the environment that widget.sh sets (NIMBREL_BENCH_*).
 """
 
-import http.server
 import json
 import os
 import platform
@@ -19,12 +18,12 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
-WEATHER_QUERY = "/tb.q?cid=tb.tq&cin=&city="
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
+from loopback_portal import WEATHER_QUERY, LoopbackPortal  # noqa: E402
+
 DEFAULT_CITY = "淮南"
-WEATHER_PAGE = b"<html><head><title>t</title></head><body>ok</body></html>"
 START_DEADLINE = 60
 WINDOW_DEADLINE = 30
 POLL_INTERVAL = 0.002
@@ -68,48 +67,15 @@ WINE_RUN = os.environ["NIMBREL_WINE_RUN"]
 
 # --- the loopback portal ----------------------------------------------------------------------
 
-class Portal:
-    """Answers every GET with a tiny page and notes when each weather request arrived."""
-
-    def __init__(self):
-        portal = self
-        self.arrivals = []
-        self.lock = threading.Lock()
-
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def do_GET(self):
-                if self.path.startswith(WEATHER_QUERY):
-                    with portal.lock:
-                        portal.arrivals.append(time.monotonic())
-                self.send_response(200)
-                self.send_header("Content-Type", "text/html; charset=gb2312")
-                self.send_header("Content-Length", str(len(WEATHER_PAGE)))
-                self.end_headers()
-                self.wfile.write(WEATHER_PAGE)
-
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.server.daemon_threads = True
-        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-        self.thread.start()
-
-    @property
-    def base(self):
-        return "http://127.0.0.1:%d/" % self.server.server_address[1]
+class Portal(LoopbackPortal):
+    """The loopback portal, asked when each weather request arrived."""
 
     def count(self):
-        with self.lock:
-            return len(self.arrivals)
+        return len(self.weather_arrivals())
 
     def first_after(self, index):
-        with self.lock:
-            return self.arrivals[index] if len(self.arrivals) > index else None
-
-    def stop(self):
-        self.server.shutdown()
-        self.server.server_close()
+        arrivals = self.weather_arrivals()
+        return arrivals[index] if len(arrivals) > index else None
 
 
 # --- programs under Wine ----------------------------------------------------------------------

@@ -9,7 +9,6 @@ portal at a loopback server the case starts, drives the widget with xdotool and 
 windows back through the inspector exe (Python outside Wine cannot ask user32 anything).
 """
 
-import http.server
 import json
 import os
 import re
@@ -18,10 +17,12 @@ import signal
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 import unittest
 import urllib.parse
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from loopback_portal import WEATHER_QUERY, LoopbackPortal  # noqa: E402
 
 NIMBREL_EXE = INSPECTOR_EXE = SHIPPED_BOOT_INI = WINE_RUN = ARTIFACTS = None
 
@@ -47,8 +48,6 @@ TRACKBAR_CLASS = "msctls_trackbar32"
 # The menu opens with its top-right corner this far up and left of the cursor.
 MENU_CURSOR_OFFSET = 5
 
-WEATHER_QUERY = "/tb.q?cid=tb.tq&cin=&city="
-WEATHER_PAGE = b"<html><head><title>t</title></head><body>ok</body></html>"
 
 SET_KEYS = ["province", "city", "system startup", "tray", "refresh", "transparent",
             "mouse penetrate", "desktop", "forme", "top", "left"]
@@ -126,46 +125,6 @@ def catalogue_with_base(shipped, base):
 
 
 # --- the loopback weather portal ---------------------------------------------------------
-
-class WeatherPortal:
-    """Answers every GET with a tiny page and keeps the request paths in arrival order."""
-
-    def __init__(self):
-        portal = self
-        self.paths = []
-        self.lock = threading.Lock()
-
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def do_GET(self):
-                with portal.lock:
-                    portal.paths.append(self.path)
-                self.send_response(200)
-                self.send_header("Content-Type", "text/html; charset=gb2312")
-                self.send_header("Content-Length", str(len(WEATHER_PAGE)))
-                self.end_headers()
-                self.wfile.write(WEATHER_PAGE)
-
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.server.daemon_threads = True
-        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-        self.thread.start()
-
-    @property
-    def base(self):
-        return "http://127.0.0.1:%d/" % self.server.server_address[1]
-
-    def weather_requests(self):
-        with self.lock:
-            return [path for path in self.paths if path.startswith(WEATHER_QUERY)]
-
-    def stop(self):
-        self.server.shutdown()
-        self.server.server_close()
-        self.thread.join(STEP_DEADLINE)
-
 
 def requested_city(path):
     """The city of a weather request, however the browser encoded it: percent-escaped or as raw
@@ -350,7 +309,7 @@ class WidgetCase(unittest.TestCase):
         with open(SHIPPED_BOOT_INI, "rb") as f:
             self.shipped = f.read()
         self.catalogue = Catalogue(self.shipped)
-        self.portal = WeatherPortal()
+        self.portal = LoopbackPortal()
         self.addCleanup(self.portal.stop)
         self.directory = tempfile.mkdtemp(prefix="nimbrel-e2e-")
         self.addCleanup(shutil.rmtree, self.directory, True)

@@ -11,7 +11,6 @@ script would, the installed program is started against a loopback weather portal
 silent uninstaller must leave the machine as it found it, apart from what belongs to others.
 """
 
-import http.server
 import os
 import re
 import shutil
@@ -19,10 +18,12 @@ import signal
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 import unittest
 import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from loopback_portal import WEATHER_QUERY, LoopbackPortal  # noqa: E402
 
 ZIP = SETUP = TESTED_EXE = SHIPPED_BOOT_INI = WINE_RUN = None
 
@@ -45,7 +46,6 @@ PORTAL_AUTORUN_VALUE = "Nimbrel Portal"
 # Someone else's values beside ours, which the uninstaller must leave alone.
 FOREIGN_VALUE = "NimbrelPackageTestForeign"
 
-WEATHER_QUERY = "/tb.q?cid=tb.tq&cin=&city="
 COMMAND_TIMEOUT = 120
 # A 32-bit program starts in about 3 s under qemu, 5 s cold.
 START_DEADLINE = 60
@@ -111,38 +111,6 @@ def startup_shortcut():
     return os.path.join(shell_folder("StartUp"), "Nimbrel.lnk")
 
 
-class WeatherPortal:
-    def __init__(self):
-        portal = self
-        self.paths = []
-
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def do_GET(self):
-                portal.paths.append(self.path)
-                self.send_response(200)
-                self.send_header("Content-Length", "2")
-                self.end_headers()
-                self.wfile.write(b"ok")
-
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.server.daemon_threads = True
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-
-    @property
-    def base(self):
-        return "http://127.0.0.1:%d/" % self.server.server_address[1]
-
-    def weather_requests(self):
-        return [p for p in list(self.paths) if p.startswith(WEATHER_QUERY)]
-
-    def stop(self):
-        self.server.shutdown()
-        self.server.server_close()
-
-
 def read(path):
     with open(path, "rb") as f:
         return f.read()
@@ -179,7 +147,7 @@ class InstallerTest(unittest.TestCase):
             f.write("not ours")
         for key in RUN_KEYS:
             reg_set(key, FOREIGN_VALUE, "C:\\elsewhere.exe")
-        self.portal = WeatherPortal()
+        self.portal = LoopbackPortal()
         self.addCleanup(self.portal.stop)
 
     @staticmethod
